@@ -1,0 +1,2 @@
+// Liftrun's argument handling and actions (placeholder).
+#include <windows.h>

@@ -1,0 +1,83 @@
+/* Resource ids of Zorvane: included by the resource scripts and by the code.
+   Localised menus, dialogs and strings sit at their base id (French), base + 10000
+   (English) and base + 20000 (German); see LanguageBase. */
+#ifndef ZORVANE_RESOURCE_IDS_H
+#define ZORVANE_RESOURCE_IDS_H
+
+/* Language bases added to every localised id. */
+#define LANGUAGE_BASE_FRENCH 0
+#define LANGUAGE_BASE_ENGLISH 10000
+#define LANGUAGE_BASE_GERMAN 20000
+
+/* Icons: class and About icon, small class and tray icon, spare multi-size icon. */
+#define IDI_ZORVANE 200
+#define IDI_ZORVANE_SMALL 201
+#define IDI_ZORVANE_SPARE 5002
+
+/* Strings: 200 and 201 once for all languages, the others per language. */
+#define IDS_PRODUCT_NAME 200
+#define IDS_WINDOW_CLASS 201
+#define IDS_CLOSE_FAILED 202
+#define IDS_QUIT_FAILED 203
+#define IDS_KILL_THREAD_FAILED 204
+#define IDS_KILL_PROCESS_FAILED 205
+#define IDS_COLUMN_PROCESS 206
+#define IDS_COLUMN_PID 207
+#define IDS_UP_TO_DATE 208
+#define IDS_UPDATE_CHECK_FAILED 209
+#define IDS_COLUMN_CPU_TIME 215
+#define IDS_COLUMN_WORKING_SET 216
+#define IDS_STARTED_BALLOON 217
+
+/* Menus and accelerators: the main menu (per language) and one accelerator table. */
+#define IDM_MAIN 200
+#define IDA_MAIN 200
+
+/* Menu commands handled by the main window. */
+#define IDC_CMD_ABOUT 201
+#define IDC_CMD_QUIT 202
+#define IDC_CMD_PREFERENCES 203
+#define IDC_CMD_CAPTURE 204
+#define IDC_CMD_PROCESS_LIST 207
+#define IDC_CMD_CHECK_UPDATE 208
+#define IDC_CMD_HELP 218
+
+/* Menu commands of the process menu, handled by the process list dialog. */
+#define IDC_CMD_PROCESS_SHOW 210
+#define IDC_CMD_PROCESS_CLOSE 211
+#define IDC_CMD_PROCESS_QUIT 212
+#define IDC_CMD_PROCESS_KILL 213
+#define IDC_CMD_PROCESS_HIDE 214
+
+/* Dialogs (per language). */
+#define IDD_ABOUT 200
+#define IDD_PREFERENCES 201
+#define IDD_PROCESS_LIST 206
+#define IDD_UPDATE_AVAILABLE 208
+
+/* Controls of the About and update dialogs. */
+#define IDC_ABOUT_ICON 2
+#define IDC_LINK 1005
+
+/* Controls of the Preferences dialog: the radio ids are the action values. */
+#define IDC_RADIO_CLOSE 1000
+#define IDC_RADIO_QUIT 1001
+#define IDC_RADIO_KILL_THREAD 1002
+#define IDC_RADIO_KILL_PROCESS 1003
+#define IDC_RADIO_HIDE 1004
+#define IDC_RUN_AT_LOGON 1006
+
+/* Controls of the process list dialog. */
+#define IDC_PROCESS_LIST 1007
+#define IDC_PROCESS_SHOW 1008
+#define IDC_PROCESS_CLOSE 1009
+#define IDC_PROCESS_QUIT 1010
+#define IDC_PROCESS_KILL 1011
+#define IDC_PROCESS_REFRESH 1012
+#define IDC_PROCESS_HIDE 1013
+
+/* Version resource: file and product version. */
+#define ZORVANE_VERSION_BINARY 0, 9, 0, 0
+#define ZORVANE_VERSION_TEXT "0.9.0.0"
+
+#endif

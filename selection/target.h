@@ -1,0 +1,40 @@
+// Target resolution: the window under the pointer, its frame window, thread,
+// process and executable; desktop views refused, ghost windows seen through.
+#ifndef ZORVANE_TARGET_H
+#define ZORVANE_TARGET_H
+
+#include <windows.h>
+
+struct TargetWindow {
+    HWND pointedWindow;
+    HWND frameWindow;
+    DWORD threadId;
+    DWORD processId;
+    char exeName[260];
+    DWORD viaGhost;
+};
+
+// All bits a framed pop-up window has: the frame walk stops at such a window.
+#define FRAMED_POPUP_STYLE 0x80CF0000u
+
+// Light mode (full false) finds pointedWindow only and returns 0; full mode
+// returns 1 when a target was found.
+int ResolveTarget(TargetWindow *target, bool full);
+
+// Fills threadId, processId, frameWindow and exeName from pointedWindow.
+int ResolveFrame(TargetWindow *target);
+
+// From a window up through parents and owners to the first framed pop-up
+// window, else the last window of the chain.
+HWND FrameWalk(HWND window);
+
+HWND DesktopListView();
+HWND DesktopHtmlView();
+
+// True on NT when the major version is above 5 or the version is exactly 5.1.
+bool GhostRuleApplies();
+
+// EnumWindows callback of the ghost search; lParam is the Application.
+BOOL CALLBACK GhostCandidateTest(HWND window, LPARAM lParam);
+
+#endif

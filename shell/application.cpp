@@ -1,0 +1,222 @@
+// The application object, start-up in its fixed order, the message loop and release.
+#include "shell/application.h"
+
+#include <string.h>
+
+#include "resources/resource_ids.h"
+#include "selection/highlight.h"
+#include "shell/main_window.h"
+#include "shell/settings.h"
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "version-1 notify record is 88 bytes");
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "version-2 notify record is 488 bytes");
+static_assert(sizeof(WNDCLASSEXA) == 48, "extended class record is 48 bytes");
+static_assert(sizeof(WINDOWPOS) == 28, "WINDOWPOS is 28 bytes");
+#endif
+
+Application &App() {
+    static Application application;  // zero-initialised: all handles 0, capture cleared
+    return application;
+}
+
+HANDLE WINAPI OpenThreadFallback(DWORD, BOOL, DWORD) { return nullptr; }
+
+bool ThreadOpeningAvailable() { return App().OpenThreadEntry != OpenThreadFallback; }
+
+OpenThreadFunction BindOpenThread() {
+    OpenThreadFunction entry = OpenThreadFallback;
+    HMODULE kernel = LoadLibraryA("Kernel32.dll");
+    if (kernel) {
+        FARPROC found = GetProcAddress(kernel, "OpenThread");
+        if (found) entry = reinterpret_cast<OpenThreadFunction>(reinterpret_cast<void *>(found));
+        FreeLibrary(kernel);  // stays loaded: the program links to it
+    }
+    return entry;
+}
+
+int StartCommandForArgument(const char *argument) {
+    if (!argument) return 0;
+    if (lstrcmpiA(argument, "-x") == 0) return IDC_CMD_CAPTURE;
+    if (lstrcmpiA(argument, "-p") == 0) return IDC_CMD_PREFERENCES;
+    if (lstrcmpiA(argument, "-l") == 0) return IDC_CMD_PROCESS_LIST;
+    return 0;
+}
+
+namespace {
+
+void RegisterMainClass(HINSTANCE instance) {
+    char className[100];
+    LoadStringA(instance, IDS_WINDOW_CLASS, className, sizeof className);
+    WNDCLASSEXA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = ZorvaneWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZORVANE));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN + LanguageBase);
+    windowClass.lpszClassName = className;
+    windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZORVANE_SMALL));
+    RegisterClassExA(&windowClass);
+}
+
+void ReadOsVersion() {
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    GetVersionExA(&version);
+    OsVersionInfo &os = App().OsVersion;
+    os.platformId = version.dwPlatformId;
+    os.major = version.dwMajorVersion;
+    os.minor = version.dwMinorVersion;
+    os.build = version.dwBuildNumber;
+}
+
+void AddTrayIcon() {
+    Application &app = App();
+    NOTIFYICONDATAA &tray = app.TrayIconData;
+    ZeroMemory(&tray, sizeof tray);
+    tray.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    tray.hWnd = app.mainWindow;
+    tray.uID = TRAY_ICON_ID;
+    tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray.uCallbackMessage = WM_TRAYNOTIFY;
+    tray.hIcon = app.trayIcon;
+    lstrcpynA(tray.szTip, app.productName, 64);
+    Shell_NotifyIconA(NIM_ADD, &tray);
+    SetTimer(app.mainWindow, TRAY_REFRESH_TIMER, TRAY_REFRESH_PERIOD, nullptr);
+}
+
+void CountStartAndGreet() {
+    const OsVersionInfo &os = App().OsVersion;
+    if (os.platformId != VER_PLATFORM_WIN32_NT || os.major < 5) return;
+    LONG starts = ReadSetting(SETTINGS_SECTION, SETTING_STARTUP, 0);
+    WriteSetting(SETTINGS_SECTION, SETTING_STARTUP, starts + 1);
+    if ((DWORD)starts < 2) ShowStartBalloon();
+}
+
+}  // namespace
+
+void ShowStartBalloon() {
+    Application &app = App();
+    NOTIFYICONDATAA balloon;
+    ZeroMemory(&balloon, sizeof balloon);
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.hWnd = app.mainWindow;
+    balloon.uID = TRAY_ICON_ID;
+    balloon.uFlags = NIF_INFO;
+    balloon.uCallbackMessage = WM_USER;
+    balloon.hIcon = app.trayIcon;
+    char text[100];
+    text[0] = 0;
+    LoadStringA(app.instance, IDS_STARTED_BALLOON + LanguageBase, text, sizeof text);
+    lstrcpynA(balloon.szInfo, text, sizeof balloon.szInfo);
+    lstrcpynA(balloon.szInfoTitle, "Zorvane", sizeof balloon.szInfoTitle);
+    balloon.dwInfoFlags = NIIF_INFO;
+    balloon.uTimeout = 10000;
+    Shell_NotifyIconA(NIM_MODIFY, &balloon);
+}
+
+bool Initialise(HINSTANCE instance, int startCommand) {
+    Application &app = App();
+    app.instance = instance;
+    LoadStringA(instance, IDS_PRODUCT_NAME, app.productName, sizeof app.productName);
+    SetSettingsKey(app.productName);
+    // The language picks the class menu, so it comes before the class.
+    ApplyLanguage(ReadSetting(SETTINGS_SECTION, SETTING_LANGUAGE, 1036));
+    RegisterMainClass(instance);
+
+    char className[100];
+    LoadStringA(instance, IDS_WINDOW_CLASS, className, sizeof className);
+    app.mainWindow = CreateWindowExA(0, className, app.productName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                     0, CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+    if (!app.mainWindow) return false;
+
+    app.OneShotMode = 0;
+    if (startCommand == IDC_CMD_PREFERENCES || startCommand == IDC_CMD_CAPTURE ||
+        startCommand == IDC_CMD_PROCESS_LIST) {
+        app.OneShotMode = 1;
+        PostMessageA(app.mainWindow, WM_COMMAND, (WPARAM)startCommand, 0);
+    }
+
+    CreateHighlightBrushes();
+    app.ActionMethod = ReadSetting(SETTINGS_SECTION, SETTING_METHOD, 1000);
+
+    HMENU menu = GetMenu(app.mainWindow);
+    if (menu) {
+        app.TrayMenu = GetSubMenu(menu, 0);
+        if (app.TrayMenu) SetMenuDefaultItem(app.TrayMenu, IDC_CMD_CAPTURE, FALSE);
+        app.ProcessMenu = GetSubMenu(menu, 1);
+    }
+
+    RegisterHotKey(app.mainWindow, HOTKEY_ID, HOTKEY_MODIFIERS, HOTKEY_KEY);
+    app.OpenThreadEntry = BindOpenThread();
+    ReadOsVersion();
+
+    if (!app.OneShotMode) {
+        app.trayIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZORVANE_SMALL));
+        AddTrayIcon();
+        CountStartAndGreet();
+    }
+    return true;
+}
+
+void Release() {
+    Application &app = App();
+    DeleteHighlightBrushes();
+    Shell_NotifyIconA(NIM_DELETE, &app.TrayIconData);
+    if (app.trayIcon) DestroyIcon(app.trayIcon);
+    app.trayIcon = nullptr;
+}
+
+namespace {
+
+// The first argument of a command line (after the program name), unquoted.
+bool FirstArgument(const char *commandLine, char *out, int capacity) {
+    int count = 0;
+    const char *p = commandLine;
+    // Skip the program name, quoted or not.
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '"') {
+        ++p;
+        while (*p && *p != '"') ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t') ++p;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!*p) return false;
+    bool quoted = false;
+    while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
+        if (*p == '"') quoted = !quoted;
+        else if (count < capacity - 1) out[count++] = *p;
+        ++p;
+    }
+    out[count] = 0;
+    return true;
+}
+
+}  // namespace
+
+int RunZorvane(HINSTANCE instance, const char *commandLine, int showState) {
+    char argument[MAX_PATH];
+    if (FirstArgument(commandLine, argument, sizeof argument)) {
+        int command = StartCommandForArgument(argument);
+        if (command) showState = command;
+    }
+    if (!Initialise(instance, showState)) return 0;
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    Release();
+    return (int)message.wParam;
+}

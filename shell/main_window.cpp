@@ -1,0 +1,123 @@
+// The hidden main window: routes the hot key, tray events, timers, commands and
+// the clicks that reach it while it holds the mouse capture.
+#include "shell/main_window.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "actions/actions.h"
+#include "processes/process_dialog.h"
+#include "resources/resource_ids.h"
+#include "selection/capture.h"
+#include "shell/application.h"
+#include "shell/dialogs.h"
+#include "shell/settings.h"
+#include "shell/winutil.h"
+#include "site.h"
+#include "update/update.h"
+
+void ProductSiteAddress(const char *page, char *out, int capacity) {
+    snprintf(out, capacity, "%s/%s", ZORVANE_SITE, page);
+}
+
+bool BringActiveDialogForward() {
+    HWND dialog = App().ActiveDialog;
+    if (!dialog) return false;
+    ShowWindow(dialog, SW_RESTORE);
+    BringWindowToTop(dialog);
+    return true;
+}
+
+bool RunGuardedDialog(int baseId, DLGPROC procedure) {
+    if (BringActiveDialogForward()) return false;
+    Application &app = App();
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(baseId + LanguageBase), app.mainWindow, procedure, 0);
+    return true;
+}
+
+namespace {
+
+void EndIfOneShot() {
+    if (App().OneShotMode) DestroyWindow(App().mainWindow);
+}
+
+void OnDestroy() {
+    UnregisterHotKey(App().mainWindow, HOTKEY_ID);
+    PostQuitMessage(0);
+}
+
+void OnPaint() {
+    PAINTSTRUCT paint;
+    BeginPaint(App().mainWindow, &paint);
+    EndPaint(App().mainWindow, &paint);
+}
+
+// Keeps the main window at (0,0) with no size, whatever shows or moves it.
+void OnWindowPosChanging(WINDOWPOS *position) { ZeroMemory(position, sizeof(WINDOWPOS)); }
+
+void OnHelp() {
+    char address[300];
+    ProductSiteAddress(LanguageBase == 0 ? "aide.html" : "help.html", address, sizeof address);
+    OpenWithShell(App().mainWindow, address);
+}
+
+void OnCheckForUpdate() {
+    if (BringActiveDialogForward()) return;
+    RunUpdateCheck();
+}
+
+LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+    case IDC_CMD_ABOUT: RunGuardedDialog(IDD_ABOUT, AboutDialogProc); return 0;
+    case IDC_CMD_QUIT: DestroyWindow(App().mainWindow); return 0;
+    case IDC_CMD_PREFERENCES:
+        RunGuardedDialog(IDD_PREFERENCES, PreferencesDialogProc);
+        EndIfOneShot();
+        return 0;
+    case IDC_CMD_CAPTURE: StartCapture(); return 0;
+    case IDC_CMD_PROCESS_LIST:
+        RunGuardedDialog(IDD_PROCESS_LIST, ProcessListDialog);
+        EndIfOneShot();
+        return 0;
+    case IDC_CMD_CHECK_UPDATE: OnCheckForUpdate(); return 0;
+    case IDC_CMD_HELP: OnHelp(); return 0;
+    default: return DefWindowProcA(App().mainWindow, message, wParam, lParam);
+    }
+}
+
+void OnTimer(UINT_PTR timerId) {
+    switch (timerId) {
+    case TRAY_REFRESH_TIMER: Shell_NotifyIconA(NIM_ADD, &App().TrayIconData); break;
+    case CaptureDelayTimer: OnCaptureDelayTimer(); break;
+    case CaptureTickTimer: CaptureTick(); break;
+    case ShieldTimer: OnShieldTimer(); break;
+    default: break;
+    }
+}
+
+void OnHotKey(LPARAM lParam) {
+    if (LOWORD(lParam) == HOTKEY_MODIFIERS && HIWORD(lParam) == HOTKEY_KEY) StartCapture();
+}
+
+}  // namespace
+
+LRESULT MainWindowHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS *>(lParam)); return 0;
+    case WM_COMMAND: return OnCommand(message, wParam, lParam);
+    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_LBUTTONDOWN: return ApplyActionAtCursor();
+    case WM_RBUTTONDOWN: return AbortCapture();
+    case WM_HOTKEY: OnHotKey(lParam); return 0;
+    case WM_TRAYNOTIFY: return OnTrayNotify(lParam);
+    default: return DefWindowProcA(App().mainWindow, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK ZorvaneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Application &app = App();
+    if (app.mainWindow && window == app.mainWindow) return MainWindowHandler(message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}

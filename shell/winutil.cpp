@@ -1,0 +1,40 @@
+// Small helpers over repeated Windows boilerplate.
+#include "shell/winutil.h"
+
+#include <string.h>
+
+#include "shell/application.h"
+#include "shell/settings.h"
+
+int LoadLocalString(UINT baseId, char *buffer, int capacity) {
+    buffer[0] = 0;
+    return LoadStringA(App().instance, baseId + LanguageBase, buffer, capacity);
+}
+
+int ShowLocalMessage(UINT baseId) {
+    char text[100];
+    LoadLocalString(baseId, text, sizeof text);
+    return MessageBoxA(App().mainWindow, text, App().productName, MB_OK);
+}
+
+void OpenWithShell(HWND owner, const char *target) {
+    ShellExecuteA(owner, "open", target, nullptr, nullptr, SW_SHOW);
+}
+
+int ReadControlText(HWND dialog, int controlId, char *buffer, int capacity) {
+    buffer[0] = 0;
+    HWND control = GetDlgItem(dialog, controlId);
+    return control ? GetWindowTextA(control, buffer, capacity) : 0;
+}
+
+bool ProgramDirectory(char *out, int capacity) {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    char *slash = strrchr(path, '\\');
+    if (!slash) return false;
+    slash[1] = 0;
+    if ((int)strlen(path) >= capacity) return false;
+    strcpy(out, path);
+    return true;
+}

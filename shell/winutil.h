@@ -1,0 +1,23 @@
+// Small helpers over repeated Windows boilerplate, shared by the whole program.
+#ifndef ZORVANE_WINUTIL_H
+#define ZORVANE_WINUTIL_H
+
+#include <windows.h>
+
+// Loads string baseId + LanguageBase; returns its length (0 when missing).
+int LoadLocalString(UINT baseId, char *buffer, int capacity);
+
+// Shows string baseId + LanguageBase in an MB_OK box owned by the main window,
+// captioned with the product name.
+int ShowLocalMessage(UINT baseId);
+
+// Opens an address or file with the shell's "open" verb, SW_SHOW.
+void OpenWithShell(HWND owner, const char *target);
+
+// Reads a control's text into the buffer (empty when the control is missing).
+int ReadControlText(HWND dialog, int controlId, char *buffer, int capacity);
+
+// The directory of this program's executable, with a trailing backslash.
+bool ProgramDirectory(char *out, int capacity);
+
+#endif

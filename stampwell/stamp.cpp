@@ -1,0 +1,2 @@
+// Manifest stamping (placeholder).
+#include <windows.h>

@@ -1,4 +1,6 @@
-// Program entry of Stampwell (placeholder until the stamping tool lands).
+// Program entry of Stampwell: a windowless set-up step that answers only through its exit code.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "stampwell/stamp.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunStampwell(); }

@@ -1,2 +1,0 @@
-// Manifest stamping (placeholder).
-#include <windows.h>

@@ -1,9 +1,123 @@
-// Update check (placeholder until the update work lands).
+// Update check: one HTTP read of the published description, the version tag in
+// it compared with the program's own file version, and the result shown.
 #include "update/update.h"
 
-UpdateClient::UpdateClient() : internet(nullptr) {}
-UpdateClient::~UpdateClient() {}
-UpdateCheckResult CheckForUpdate(UpdateClient *, const char *) { return NotConnected; }
-bool ReadOwnVersion(const char *, char *out, int) { out[0] = 0; return false; }
-int CompareVersionTexts(char *, char *) { return -21; }
-void RunUpdateCheck() {}
+#include <stdlib.h>
+#include <string.h>
+
+#include "resources/resource_ids.h"
+#include "shell/application.h"
+#include "shell/dialogs.h"
+#include "shell/settings.h"
+#include "shell/winutil.h"
+#include "site.h"
+
+namespace {
+
+const char OpeningTag[] = "<PROGRAM_VERSION>";
+const char ClosingTag[] = "</PROGRAM_VERSION>";
+const DWORD OpenUrlFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_RESYNCHRONIZE | INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_NEED_FILE;
+// A canonicalizer that keeps asking for more room is not followed for ever.
+const int CanonicalizeRounds = 8;
+
+// The URL in browser-mode canonical form, in a block the caller frees; null on failure.
+char *CanonicalizeUrl(const char *url) {
+    DWORD size = 1;
+    char *buffer = static_cast<char *>(malloc(size));
+    for (int round = 0; buffer && round < CanonicalizeRounds; ++round) {
+        SetLastError(0);
+        if (InternetCanonicalizeUrlA(url, buffer, &size, ICU_BROWSER_MODE)) return buffer;
+        free(buffer);
+        buffer = nullptr;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return nullptr;
+        buffer = static_cast<char *>(malloc(size));
+    }
+    free(buffer);
+    return nullptr;
+}
+
+HINTERNET OpenDescription(HINTERNET internet, const char *url) {
+    char *canonical = CanonicalizeUrl(url);
+    if (!canonical) return nullptr;
+    HINTERNET file = InternetOpenUrlA(internet, canonical, nullptr, 0, OpenUrlFlags, 0);
+    free(canonical);
+    return file;
+}
+
+// One read of at most UpdateReadSize bytes into the cleared buffer; the handle
+// is closed right after it. Returns the number of bytes delivered.
+DWORD ReadOnce(HINTERNET file, char *buffer) {
+    ZeroMemory(buffer, UpdateReadSize);
+    DWORD received = 0;
+    if (!InternetReadFile(file, buffer, UpdateReadSize, &received) || received > UpdateReadSize)
+        received = 0;
+    InternetCloseHandle(file);
+    return received;
+}
+
+// The text between the version tags, terminated in place; null when a tag is
+// missing. The closing tag counts only after the opening one.
+char *PublishedVersionText(char *data) {
+    data[UpdateReadSize - 1] = 0;
+    for (int i = 0; i < UpdateReadSize - 1; ++i) {
+        unsigned char c = static_cast<unsigned char>(data[i]);
+        if (c >= 'a' && c <= 'z') data[i] = static_cast<char>(c - 'a' + 'A');
+    }
+    char *opening = strstr(data, OpeningTag);
+    if (!opening) return nullptr;
+    char *text = opening + sizeof OpeningTag - 1;
+    char *closing = strstr(text, ClosingTag);
+    if (!closing) return nullptr;
+    *closing = 0;
+    return text;
+}
+
+}  // namespace
+
+UpdateClient::UpdateClient()
+    : internet(InternetOpenA("AutoUpdateAgent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
+
+UpdateClient::~UpdateClient() {
+    if (internet) InternetCloseHandle(internet);
+}
+
+UpdateCheckResult CheckForUpdateAgainst(UpdateClient *client, const char *url, const char *ownPath) {
+    DWORD connection = 0;
+    if (!client->internet || !InternetGetConnectedState(&connection, 0)) return NotConnected;
+    HINTERNET file = OpenDescription(client->internet, url);
+    if (!file) return OpenFailed;
+    char data[UpdateReadSize];
+    if (ReadOnce(file, data) == 0) return ReadFailed;
+
+    char own[1024];
+    ReadOwnVersion(ownPath, own, sizeof own);
+    if (!own[0]) return BadData;
+    char *published = PublishedVersionText(data);
+    if (!published) return BadData;
+    return CompareVersionTexts(published, own) == 1 ? NewerAvailable : UpToDate;
+}
+
+UpdateCheckResult CheckForUpdate(UpdateClient *client, const char *url) {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) path[0] = 0;
+    return CheckForUpdateAgainst(client, url, path);
+}
+
+void ShowUpdateResult(UpdateCheckResult result) {
+    Application &app = App();
+    switch (result) {
+    case NewerAvailable:
+        DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_UPDATE_AVAILABLE + LanguageBase), app.mainWindow,
+                        AboutDialogProc, 0);
+        break;
+    case UpToDate: ShowLocalMessage(IDS_UP_TO_DATE); break;
+    default: ShowLocalMessage(IDS_UPDATE_CHECK_FAILED); break;
+    }
+}
+
+void RunUpdateCheck() {
+    UpdateClient client;
+    ShowUpdateResult(CheckForUpdate(&client, ZORVANE_UPDATE_URL));
+}

@@ -15,6 +15,10 @@ enum UpdateCheckResult {
     UpToDate = 5
 };
 
+// Bytes taken from the single read of the description; the last one becomes
+// the terminator, so at most UpdateReadSize - 1 bytes are examined.
+enum { UpdateReadSize = 4096 };
+
 // Holds one Internet handle, closed when the client goes out of scope.
 class UpdateClient {
   public:
@@ -23,7 +27,14 @@ class UpdateClient {
     HINTERNET internet;
 };
 
+// Checks the description at url against the running program's file version.
 UpdateCheckResult CheckForUpdate(UpdateClient *client, const char *url);
+
+// The same check against the file version of the executable at ownPath.
+UpdateCheckResult CheckForUpdateAgainst(UpdateClient *client, const char *url, const char *ownPath);
+
+// Writes the fixed file version of the executable ("0.9.0.0"); out stays empty
+// when the version resource cannot be read. True when every step worked.
 bool ReadOwnVersion(const char *path, char *out, int capacity);
 
 // 1 published newer, -1 older, 0 equal; -21 / -22 for a malformed text. Splits in place.
@@ -31,5 +42,8 @@ int CompareVersionTexts(char *published, char *own);
 
 // Command 208 after the guard: check, then show the result owned by the main window.
 void RunUpdateCheck();
+
+// Shows the outcome of a check: dialog 208, or string 208 / 209 in a message box.
+void ShowUpdateResult(UpdateCheckResult result);
 
 #endif

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "selection/target.h"
+
 enum ActionMethod {
     Close = 1000,
     Quit = 1001,
@@ -13,13 +15,25 @@ enum ActionMethod {
     Hide = 1004
 };
 
+// Ends the capture, resolves the window under the pointer and applies the
+// effective action; in OneShotMode ends the program afterwards. Returns 0.
 LRESULT ApplyActionAtCursor();
+
+// Applies one action to a resolved target and reports a failure with the
+// localised box. False when the action failed; values outside 1000 to 1004 do
+// nothing and count as done.
+bool CarryOutAction(LONG action, const TargetWindow &target);
 
 // NT platform, major version 6 or more.
 bool CanElevate();
 
-// Localised failure box; Retry (where elevation exists) starts Liftrun.
+// Localised failure box; Retry (where elevation exists) starts Liftrun with the
+// verb, the id (a window handle as HandleToLong, or a thread or process id) and
+// the message shown.
 void ReportActionFailure(UINT messageId, const char *verb, LONG id);
+
+// Full path of Liftrun.exe in Zorvane's own directory; false when it is not there.
+bool LiftrunProgramPath(char *out, int capacity);
 
 // Starts programFile with "runas" and the Liftrun command line; true when the
 // shell accepted the request.
@@ -29,6 +43,9 @@ bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb,
 // Formats "<verb> <id> <message>"; returns false when it does not fit.
 bool FormatLiftrunCommandLine(const char *verb, LONG id, const char *message, char *out,
                               int capacity);
+
+// The first visible modal box captioned "Zorvane" (any letter case), or 0.
+HWND FindFailureBox();
 
 // Timer 7777: puts the shield on the Retry button of the failure box.
 void OnShieldTimer();

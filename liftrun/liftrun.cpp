@@ -1,2 +1,112 @@
-// Liftrun's argument handling and actions (placeholder).
-#include <windows.h>
+// Liftrun's argument handling and its four actions.
+#include "liftrun/liftrun.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+LiftrunOpenThreadFunction OpenThreadEntry = LiftrunOpenThreadFallback;
+
+HANDLE WINAPI LiftrunOpenThreadFallback(DWORD, BOOL, DWORD) { return nullptr; }
+
+void BindLiftrunOpenThread() {
+    OpenThreadEntry = LiftrunOpenThreadFallback;
+    HMODULE kernel = LoadLibraryA("Kernel32.dll");
+    if (!kernel) return;
+    FARPROC found = GetProcAddress(kernel, "OpenThread");
+    if (found) OpenThreadEntry = reinterpret_cast<LiftrunOpenThreadFunction>(reinterpret_cast<void *>(found));
+    FreeLibrary(kernel);  // stays loaded: every process has it
+}
+
+LiftrunVerb ParseLiftrunVerb(const char *argument) {
+    if (!argument) return VerbNone;
+    if (lstrcmpiA(argument, "-close") == 0) return VerbClose;
+    if (lstrcmpiA(argument, "-quit") == 0) return VerbQuit;
+    if (lstrcmpiA(argument, "-killth") == 0) return VerbKillThread;
+    if (lstrcmpiA(argument, "-killps") == 0) return VerbKillProcess;
+    return VerbNone;
+}
+
+namespace {
+
+// The C locale's white space, tested by value so that bytes above 127 are safe.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+}  // namespace
+
+LONG ParseLiftrunId(const char *argument) {
+    if (!argument) return 0;
+    const char *p = argument;
+    while (IsBlank(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    // The magnitude stops growing once past the range, however many digits follow.
+    const long long limit = 2147483648LL;
+    long long magnitude = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (magnitude <= limit) magnitude = magnitude * 10 + (*p - '0');
+    }
+    if (negative) return magnitude >= limit ? (LONG)(-limit) : (LONG)(-magnitude);
+    return magnitude >= limit ? (LONG)(limit - 1) : (LONG)magnitude;
+}
+
+size_t LiftrunMessageSize(int argc, char **argv, int first) {
+    size_t size = 1;
+    for (int i = first; i < argc; ++i) {
+        size_t length = strlen(argv[i]);
+        if (length >= (size_t)-1 - size - 1) return 0;
+        size += length + 1;
+    }
+    return size;
+}
+
+void JoinLiftrunMessage(int argc, char **argv, int first, char *out) {
+    char *end = out;
+    for (int i = first; i < argc; ++i) {
+        size_t length = strlen(argv[i]);
+        memcpy(end, argv[i], length);
+        end += length;
+        *end++ = ' ';
+    }
+    *end = 0;
+}
+
+bool CarryOutLiftrunAction(LiftrunVerb verb, LONG id) {
+    switch (verb) {
+    case VerbClose: {
+        // A null handle would post into Liftrun's own queue and a broadcast handle
+        // to every window: only an existing window counts.
+        HWND window = static_cast<HWND>(LongToHandle(id));
+        return window && IsWindow(window) && PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    case VerbQuit: return PostThreadMessageA((DWORD)id, WM_QUIT, 0, 0) != FALSE;
+    case VerbKillThread: {
+        HANDLE thread = OpenThreadEntry(THREAD_TERMINATE, FALSE, (DWORD)id);
+        if (!thread) return false;
+        TerminateThread(thread, 0);
+        CloseHandle(thread);
+        return true;
+    }
+    case VerbKillProcess: {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)id);
+        if (!process) return false;
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+        return true;
+    }
+    default: return true;
+    }
+}
+
+int RunLiftrun(int argc, char **argv) {
+    BindLiftrunOpenThread();
+    if (argc <= 3) return 0;
+    size_t size = LiftrunMessageSize(argc, argv, 3);
+    char *message = size ? static_cast<char *>(malloc(size)) : nullptr;
+    if (!message) return 0;
+    JoinLiftrunMessage(argc, argv, 3, message);
+    LONG id = ParseLiftrunId(argv[2]);
+    LiftrunVerb verb = ParseLiftrunVerb(argv[1]);
+    if (verb != VerbNone && !CarryOutLiftrunAction(verb, id)) MessageBoxA(nullptr, message, "Zorvane", MB_OK);
+    free(message);
+    return 0;
+}

@@ -1,4 +1,7 @@
-// Program entry of Liftrun (placeholder until the elevated program lands).
-#include <windows.h>
+// Program entry of Liftrun: repeats one failed action of Zorvane with the rights
+// it was started with; no window of its own, exit code always 0.
+#include <stdlib.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "liftrun/liftrun.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunLiftrun(__argc, __argv); }

@@ -1,0 +1,94 @@
+// The failure box of an action, the shield on its Retry button, and the
+// elevated start of Liftrun that Retry asks for.
+#include "actions/actions.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "shell/application.h"
+#include "shell/main_window.h"
+#include "shell/winutil.h"
+
+#ifndef _WIN64
+static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA is 60 bytes");
+#endif
+
+void ReportActionFailure(UINT messageId, const char *verb, LONG id) {
+    Application &app = App();
+    char message[100];  // a longer text is cut to 99 characters
+    LoadLocalString(messageId, message, sizeof message);
+    bool elevate = CanElevate();
+    // The box's own loop runs the timer, which finds the box and shields Retry.
+    if (elevate) SetTimer(app.mainWindow, ShieldTimer, 100, nullptr);
+    int answer = MessageBoxA(app.mainWindow, message, app.productName, elevate ? MB_RETRYCANCEL : MB_OK);
+    if (answer != IDRETRY) return;
+    char program[MAX_PATH];
+    if (LiftrunProgramPath(program, sizeof program))
+        StartLiftrunElevated(app.mainWindow, program, verb, id, message);
+}
+
+bool LiftrunProgramPath(char *out, int capacity) {
+    char directory[MAX_PATH];
+    if (!ProgramDirectory(directory, sizeof directory)) return false;
+    if (snprintf(out, capacity, "%sLiftrun.exe", directory) >= capacity) return false;
+    DWORD attributes = GetFileAttributesA(out);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FormatLiftrunCommandLine(const char *verb, LONG id, const char *message, char *out, int capacity) {
+    if (capacity <= 0) return false;
+    int length = snprintf(out, capacity, "%s %ld %s", verb, (long)id, message);
+    return length >= 0 && length < capacity;
+}
+
+bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id,
+                          const char *message) {
+    // verb, blank, at most 11 characters of signed id, blank, message, terminator
+    int capacity = (int)(strlen(verb) + strlen(message)) + 14;
+    char *parameters = static_cast<char *>(malloc(capacity));
+    if (!parameters) return false;
+    bool started = false;
+    if (FormatLiftrunCommandLine(verb, id, message, parameters, capacity)) {
+        SHELLEXECUTEINFOA request;
+        ZeroMemory(&request, sizeof request);
+        request.cbSize = sizeof request;
+        request.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+        request.hwnd = owner;
+        request.lpVerb = "runas";
+        request.lpFile = programFile;
+        request.lpParameters = parameters;
+        request.nShow = SW_SHOWNORMAL;
+        started = ShellExecuteExA(&request) != FALSE;
+    }
+    free(parameters);
+    return started;
+}
+
+namespace {
+
+const LONG FailureBoxStyle = WS_VISIBLE | WS_POPUP | WS_SYSMENU | DS_MODALFRAME | WS_CAPTION;
+
+BOOL CALLBACK MatchFailureBox(HWND window, LPARAM lParam) {
+    char title[255];
+    GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpiA(title, "zorvane") != 0) return TRUE;
+    if ((GetWindowLongA(window, GWL_STYLE) & FailureBoxStyle) != FailureBoxStyle) return TRUE;
+    *reinterpret_cast<HWND *>(lParam) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindFailureBox() {
+    HWND found = nullptr;
+    EnumWindows(MatchFailureBox, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void OnShieldTimer() {
+    KillTimer(App().mainWindow, ShieldTimer);
+    HWND box = FindFailureBox();
+    if (box) SendDlgItemMessageA(box, IDRETRY, BCM_SETSHIELD, 0, 1);
+}

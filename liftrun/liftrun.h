@@ -1,0 +1,47 @@
+// Liftrun's core: reading the verb, id and message from its arguments, and the
+// one action it repeats with the rights it was started with.
+#ifndef LIFTRUN_LIFTRUN_H
+#define LIFTRUN_LIFTRUN_H
+
+#include <windows.h>
+#include <stddef.h>
+
+// Thread-opening entry point: the system's "OpenThread", or the fallback.
+typedef HANDLE(WINAPI *LiftrunOpenThreadFunction)(DWORD access, BOOL inherit, DWORD threadId);
+
+// Liftrun's own copy of the entry, bound by BindLiftrunOpenThread.
+extern LiftrunOpenThreadFunction OpenThreadEntry;
+
+// Stands in for "OpenThread" where the system lacks it: never opens anything.
+HANDLE WINAPI LiftrunOpenThreadFallback(DWORD access, BOOL inherit, DWORD threadId);
+
+// Sets OpenThreadEntry to the fallback, then to "OpenThread" of Kernel32.dll when found.
+void BindLiftrunOpenThread();
+
+enum LiftrunVerb { VerbNone, VerbClose, VerbQuit, VerbKillThread, VerbKillProcess };
+
+// "-close", "-quit", "-killth" or "-killps" in any letter case; VerbNone otherwise.
+LiftrunVerb ParseLiftrunVerb(const char *argument);
+
+// Decimal id: leading white space skipped, optional sign, digits up to the first
+// other character; no digits give 0. Values beyond 32 bits are clamped to the
+// nearest end of the signed range.
+LONG ParseLiftrunId(const char *argument);
+
+// Bytes needed to join arguments first..argc-1, terminator included; 0 when the
+// size would not fit in memory.
+size_t LiftrunMessageSize(int argc, char **argv, int first);
+
+// Joins arguments first..argc-1, each followed by one blank, then the
+// terminator; out holds LiftrunMessageSize bytes.
+void JoinLiftrunMessage(int argc, char **argv, int first, char *out);
+
+// Carries out the verb on the id; true when it succeeded (an opened handle
+// counts as success, a window that does not exist as failure).
+bool CarryOutLiftrunAction(LiftrunVerb verb, LONG id);
+
+// One whole run over the program's arguments: binds the entry point, acts, and
+// shows the message captioned "Zorvane" when the action failed. Returns 0.
+int RunLiftrun(int argc, char **argv);
+
+#endif

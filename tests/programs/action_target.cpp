@@ -1,0 +1,139 @@
+// A target for the window actions: a frame window on the main thread and a
+// second window on a worker thread. What happened to them is its exit code:
+// 10 frame got WM_CLOSE, 11 worker window got WM_CLOSE, 20 worker loop ended on
+// WM_QUIT, 30 worker thread terminated from outside (exit code 0), 40 main
+// loop ended on WM_QUIT; a terminated process leaves the killer's code (0).
+// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | desktop]
+//   protect: nobody may open the process or the worker thread for termination;
+//   ghost:   the frame is of class "Ghost" titled "<title> (Not Responding)";
+//   desktop: a "Progman" / "SHELLDLL_DefView" / "FolderView" list view chain.
+#include <windows.h>
+#include <aclapi.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const int FrameClosed = 10, WorkerClosed = 11, WorkerQuit = 20, WorkerKilled = 30, MainQuit = 40;
+
+struct TargetLayout {
+    char title[200];
+    int x, y, w, h;
+};
+
+TargetLayout layout;
+bool frameClosed = false;
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        frameClosed = true;
+        DestroyWindow(window);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) ExitThread(2);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterClassNamed(const char *name, WNDPROC procedure) {
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+HWND MakeTopWindow(const char *className, const char *title, int y, DWORD style) {
+    HWND window = CreateWindowExA(0, className, title, style, layout.x, y, layout.w, layout.h, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    return window;
+}
+
+DWORD WINAPI WorkerThread(void *) {
+    char title[260];
+    snprintf(title, sizeof title, "%s thread", layout.title);
+    MakeTopWindow("ZvActionThread", title, layout.y + layout.h + 20, WS_OVERLAPPEDWINDOW);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 1;
+}
+
+// An empty access list: not even the owner may terminate the object.
+void DenyAllAccess(HANDLE object) {
+    ACL acl;
+    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+    SetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr);
+}
+
+void MakeDesktopChain() {
+    RegisterClassNamed("Progman", DefWindowProcA);
+    RegisterClassNamed("SHELLDLL_DefView", DefWindowProcA);
+    InitCommonControls();
+    HWND manager = MakeTopWindow("Progman", "Program Manager", layout.y, WS_POPUP | WS_VISIBLE);
+    HWND view = CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, 0, 0, layout.w, layout.h,
+                                manager, nullptr, GetModuleHandleA(nullptr), nullptr);
+    CreateWindowExA(0, "SysListView32", "FolderView", WS_CHILD | WS_VISIBLE, 0, 0, layout.w, layout.h, view,
+                    nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Runs the main loop while watching the worker thread; returns the exit code.
+int RunLoop(HANDLE worker) {
+    for (;;) {
+        DWORD count = worker ? 1 : 0;
+        DWORD wait = MsgWaitForMultipleObjects(count, &worker, FALSE, INFINITE, QS_ALLINPUT);
+        if (worker && wait == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeThread(worker, &code);
+            return code == 1 ? WorkerQuit : code == 2 ? WorkerClosed : WorkerKilled;
+        }
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return frameClosed ? FrameClosed : MainQuit;
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (__argc < 6) return 2;
+    snprintf(layout.title, sizeof layout.title, "%s", __argv[1]);
+    layout.x = atoi(__argv[2]);
+    layout.y = atoi(__argv[3]);
+    layout.w = atoi(__argv[4]);
+    layout.h = atoi(__argv[5]);
+    const char *mode = __argc > 6 ? __argv[6] : "";
+
+    if (strcmp(mode, "desktop") == 0) {
+        MakeDesktopChain();
+        return RunLoop(nullptr);
+    }
+    if (strcmp(mode, "ghost") == 0) {
+        char caption[260];
+        snprintf(caption, sizeof caption, "%s (Not Responding)", layout.title);
+        RegisterClassNamed("Ghost", FrameProc);
+        MakeTopWindow("Ghost", caption, layout.y, WS_OVERLAPPEDWINDOW);
+        return RunLoop(nullptr);
+    }
+    RegisterClassNamed("ZvActionTarget", FrameProc);
+    RegisterClassNamed("ZvActionThread", WorkerProc);
+    MakeTopWindow("ZvActionTarget", layout.title, layout.y, WS_OVERLAPPEDWINDOW);
+    HANDLE worker = CreateThread(nullptr, 0, WorkerThread, nullptr, 0, nullptr);
+    if (strcmp(mode, "protect") == 0) {
+        DenyAllAccess(GetCurrentProcess());
+        if (worker) DenyAllAccess(worker);
+    }
+    return RunLoop(worker);
+}

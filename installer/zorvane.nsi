@@ -37,6 +37,7 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "Zorvane ${VERSION}"
 
 !ifdef ICON
   !define MUI_ICON "${ICON}"

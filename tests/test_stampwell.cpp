@@ -85,9 +85,9 @@ TEST_CASE(older_system_gives_1_and_leaves_file_alone) {
     DWORD code;
     {
 #ifdef _WIN64
-        WineVersionOverride older("Stampwell.exe", "winxp64");
+        AppDefaultsVersion older("Stampwell.exe", "winxp64");
 #else
-        WineVersionOverride older("Stampwell.exe", "winxp");
+        AppDefaultsVersion older("Stampwell.exe", "winxp");
 #endif
         CHECK(older.applied);
         code = stamp.run();

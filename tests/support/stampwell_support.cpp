@@ -130,7 +130,7 @@ bool ReadWholeFile(const char *file, std::vector<char> *data) {
     return ok;
 }
 
-WineVersionOverride::WineVersionOverride(const char *exeName, const char *version) : applied(false) {
+AppDefaultsVersion::AppDefaultsVersion(const char *exeName, const char *version) : applied(false) {
     snprintf(keyPath, sizeof keyPath, "Software\\Wine\\AppDefaults\\%s", exeName);
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
@@ -141,4 +141,4 @@ WineVersionOverride::WineVersionOverride(const char *exeName, const char *versio
     RegCloseKey(key);
 }
 
-WineVersionOverride::~WineVersionOverride() { RegDeleteTreeA(HKEY_CURRENT_USER, keyPath); }
+AppDefaultsVersion::~AppDefaultsVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, keyPath); }

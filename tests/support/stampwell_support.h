@@ -42,11 +42,11 @@ bool ReadWholeFile(const char *file, std::vector<char> *data);
 
 // Makes Wine report the named Windows version ("winxp", "winxp64"...) to the
 // program of that file name; the destructor takes the setting away again.
-struct WineVersionOverride {
+struct AppDefaultsVersion {
     char keyPath[MAX_PATH];
     bool applied;
-    WineVersionOverride(const char *exeName, const char *version);
-    ~WineVersionOverride();
+    AppDefaultsVersion(const char *exeName, const char *version);
+    ~AppDefaultsVersion();
 };
 
 #endif

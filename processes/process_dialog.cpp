@@ -1,19 +1,93 @@
-// Process list dialog (placeholder until the process list work lands).
+// The process list dialog: opening with its columns, sorting, the context
+// menu, Refresh, and the routing of the five operations.
 #include "processes/process_dialog.h"
 
-#include "shell/application.h"
+#include <commctrl.h>
 
-INT_PTR CALLBACK ProcessListDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+#include "processes/process_stats.h"
+#include "resources/resource_ids.h"
+#include "shell/application.h"
+#include "shell/winutil.h"
+
+namespace {
+
+struct ProcessColumn {
+    UINT headerString;
+    int width;
+};
+
+const ProcessColumn Columns[4] = {
+    {IDS_COLUMN_PROCESS, 146},
+    {IDS_COLUMN_PID, 64},
+    {IDS_COLUMN_CPU_TIME, 83},
+    {IDS_COLUMN_WORKING_SET, 96},
+};
+
+HWND ListOf(HWND dialog) { return GetDlgItem(dialog, IDC_PROCESS_LIST); }
+
+void InsertColumns(HWND listView) {
+    for (int column = 0; column < 4; ++column) {
+        char header[100];
+        LoadLocalString(Columns[column].headerString, header, sizeof header);
+        LVCOLUMNA entry;
+        ZeroMemory(&entry, sizeof entry);
+        entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        entry.fmt = LVCFMT_LEFT;
+        entry.cx = Columns[column].width;
+        entry.pszText = header;
+        entry.iSubItem = column;
+        SendMessageA(listView, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));
+    }
+}
+
+void OnInitDialog(HWND dialog) {
+    App().ActiveDialog = dialog;
+    HWND listView = ListOf(dialog);
+    // Cell texts are drawn without a background box.
+    SendMessageA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
+    SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    InsertColumns(listView);
+    FillProcessList(listView);
+}
+
+void ShowProcessMenu(HWND dialog) {
+    HMENU menu = App().ProcessMenu;
+    if (!menu) return;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, dialog, nullptr);
+    PostMessageA(dialog, WM_NULL, 0, 0);
+}
+
+void OnCommand(HWND dialog, int command) {
+    ProcessOperation operation;
+    if (command == IDOK || command == IDCANCEL)
+        EndDialog(dialog, command);
+    else if (ProcessOperationRunning())
+        return;  // a failure box of the running walk is open
+    else if (command == IDC_PROCESS_REFRESH)
+        FillProcessList(ListOf(dialog));
+    else if (OperationForCommand(command, &operation))
+        ApplyToSelection(dialog, operation);
+}
+
+void OnNotify(HWND dialog, const NMHDR *header) {
+    if (header->idFrom != IDC_PROCESS_LIST || ProcessOperationRunning()) return;
+    if (header->code == LVN_COLUMNCLICK)
+        SortProcessList(header->hwndFrom, reinterpret_cast<const NMLISTVIEW *>(header)->iSubItem);
+    else if (header->code == NM_RCLICK)
+        ShowProcessMenu(dialog);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK ProcessListDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: App().ActiveDialog = dialog; return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == 1 || LOWORD(wParam) == 2) EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
+    case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
+    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
+    case WM_NOTIFY: OnNotify(dialog, reinterpret_cast<const NMHDR *>(lParam)); return TRUE;
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
     case WM_DESTROY: App().ActiveDialog = nullptr; return TRUE;
     default: return FALSE;
     }
 }
-int CALLBACK CompareProcessRows(LPARAM, LPARAM, LPARAM) { return 0; }
-int CALLBACK CompareProcessRowsReversed(LPARAM, LPARAM, LPARAM) { return 0; }
-BOOL CALLBACK FindProcessWindow(HWND, LPARAM) { return TRUE; }

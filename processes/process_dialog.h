@@ -4,6 +4,7 @@
 #define ZORVANE_PROCESS_DIALOG_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 struct TargetWindow;
 
@@ -19,5 +20,42 @@ int CALLBACK CompareProcessRowsReversed(LPARAM first, LPARAM second, LPARAM spec
 
 // EnumWindows callback; lParam is the TargetWindow with processId set.
 BOOL CALLBACK FindProcessWindow(HWND window, LPARAM lParam);
+
+// Size of the buffers that cell texts are read into.
+enum { ProcessTextCapacity = 255 };
+
+// Reads one cell of a row (empty when the row or column is missing).
+void ReadProcessCell(HWND listView, int row, int column, char *out);
+
+// Puts the rows in the order of the comparison (stable). The callback gets
+// the indexes of rows of the unchanged list: the order is worked out first and
+// the rows are rewritten after, so that every comparison reads the rows it names
+// (a list view that moves rows while it sorts would hand it stale indexes).
+void SortProcessRows(HWND listView, PFNLVCOMPARE compare, ProcessSortSpec *spec);
+
+// Sorts by the clicked column and flips the program-wide direction toggle:
+// the first click since start sorts descending, the next ascending, and so on.
+void SortProcessList(HWND listView, int column);
+
+// True when the next column click sorts descending.
+bool NextProcessSortDescending();
+
+// Key of a numeric cell: blanks read as zeros, then the leading signed number
+// (in 64 bits, so that working sets of 2 000 000 K and more keep their order).
+long long NumericCellKey(const char *text);
+
+// The five operations on the selected processes.
+enum ProcessOperation { ProcessShow, ProcessClose, ProcessQuit, ProcessKill, ProcessHide };
+
+// The operation of a button (1008 to 1011, 1013) or ProcessMenu item (210 to 214).
+bool OperationForCommand(int command, ProcessOperation *operation);
+
+// Applies the operation to every selected row in list order, removing or
+// deselecting each; failures go through ReportActionFailure with the dialog
+// disabled meanwhile.
+void ApplyToSelection(HWND dialog, ProcessOperation operation);
+
+// True while ApplyToSelection walks the selection (a failure box may be open).
+bool ProcessOperationRunning();
 
 #endif

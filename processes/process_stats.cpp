@@ -1,9 +1,162 @@
-// Process snapshot and statistics (placeholder until the process list work lands).
+// Process snapshot and statistics: one list-view row per running process.
 #include "processes/process_stats.h"
 
-int FillProcessList(HWND) { return 0; }
-void QueryProcessStats(DWORD, DWORD *, DWORD *) {}
-void AddProcessRow(HWND, DWORD, const char *, DWORD, DWORD) {}
-void FormatCpuTime(DWORD, char *out) { out[0] = 0; }
-void FormatWorkingSet(DWORD, char *out) { out[0] = 0; }
-void FormatProcessId(DWORD, char *out) { out[0] = 0; }
+#include <commctrl.h>
+#include <psapi.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <tlhelp32.h>
+
+#ifndef _WIN64
+static_assert(sizeof(PROCESSENTRY32) == 296, "narrow PROCESSENTRY32 is 296 bytes");
+static_assert(sizeof(PROCESS_MEMORY_COUNTERS) == 40, "PROCESS_MEMORY_COUNTERS is 40 bytes");
+#endif
+
+namespace {
+
+typedef HANDLE(WINAPI *CreateSnapshotFunction)(DWORD flags, DWORD processId);
+typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry);
+typedef BOOL(WINAPI *ProcessTimesFunction)(HANDLE process, FILETIME *creation, FILETIME *exit,
+                                           FILETIME *kernel, FILETIME *user);
+typedef BOOL(WINAPI *MemoryInfoFunction)(HANDLE process, PROCESS_MEMORY_COUNTERS *counters,
+                                         DWORD size);
+
+// Entry point looked up by name, or null when the module or the name is missing.
+template <typename Function> Function LookUp(HMODULE module, const char *name) {
+    if (!module) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+unsigned long long HundredNanoseconds(const FILETIME &time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Kernel plus user time in milliseconds, each truncated apart, saturating at 32 bits.
+DWORD CpuMilliseconds(const FILETIME &kernel, const FILETIME &user) {
+    unsigned long long sum = HundredNanoseconds(kernel) / 10000 + HundredNanoseconds(user) / 10000;
+    return sum > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(sum);
+}
+
+// A 64-bit working set beyond 32 bits shows as the largest value, not wrapped.
+DWORD WorkingSetOf(const PROCESS_MEMORY_COUNTERS &counters) {
+    unsigned long long bytes = counters.WorkingSetSize;
+    return bytes > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(bytes);
+}
+
+void SetCell(HWND listView, int index, int subItem, char *text) {
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.iSubItem = subItem;
+    item.pszText = text;
+    SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void FormatCpuTime(DWORD milliseconds, char *out) {
+    unsigned hours = milliseconds / 3600000u;
+    unsigned minutes = (milliseconds / 60000u) % 60u;
+    unsigned seconds = (milliseconds / 1000u) % 60u;
+    unsigned rest = milliseconds % 1000u;
+    snprintf(out, ProcessCellCapacity, "%.2d:%.2d:%.2d.%.3d", static_cast<int>(hours),
+             static_cast<int>(minutes), static_cast<int>(seconds), static_cast<int>(rest));
+}
+
+void FormatWorkingSet(DWORD bytes, char *out) {
+    int kilobytes = static_cast<int>(bytes / 1024u);  // at most 4 194 303
+    if (kilobytes >= 1000000)
+        snprintf(out, ProcessCellCapacity, "%d %.3d %.3d K", kilobytes / 1000000,
+                 (kilobytes / 1000) % 1000, kilobytes % 1000);
+    else if (kilobytes >= 1000)
+        snprintf(out, ProcessCellCapacity, "%d %.3d K", kilobytes / 1000, kilobytes % 1000);
+    else
+        snprintf(out, ProcessCellCapacity, "%d K", kilobytes);
+}
+
+void FormatProcessId(DWORD processId, char *out) {
+    snprintf(out, ProcessCellCapacity, "%d", static_cast<int>(processId));
+}
+
+DWORD ParseProcessId(const char *text) { return static_cast<DWORD>(atoi(text)); }
+
+const char *ExecutableDisplayName(const char *path) {
+    const char *slash = strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSetBytes) {
+    HMODULE kernel = LoadLibraryA("Kernel32.DLL");
+    HMODULE psapi = LoadLibraryA("psapi.dll");
+    ProcessTimesFunction processTimes = LookUp<ProcessTimesFunction>(kernel, "GetProcessTimes");
+    MemoryInfoFunction memoryInfo = LookUp<MemoryInfoFunction>(psapi, "GetProcessMemoryInfo");
+
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process) {
+        FILETIME creation, exit, kernelTime, userTime;
+        if (processTimes && processTimes(process, &creation, &exit, &kernelTime, &userTime))
+            *cpuMilliseconds = CpuMilliseconds(kernelTime, userTime);
+        if (memoryInfo) {
+            PROCESS_MEMORY_COUNTERS counters;
+            ZeroMemory(&counters, sizeof counters);
+            counters.cb = sizeof counters;
+            if (memoryInfo(process, &counters, sizeof counters))
+                *workingSetBytes = WorkingSetOf(counters);
+        }
+        CloseHandle(process);
+    }
+    if (psapi) FreeLibrary(psapi);
+    if (kernel) FreeLibrary(kernel);
+}
+
+void AddProcessRow(HWND listView, DWORD processId, const char *name, DWORD cpuMilliseconds,
+                   DWORD workingSetBytes) {
+    char text[ProcessCellCapacity];
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char *>(name);
+    // The ascending-sort style places the row by its name.
+    int index = static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return;
+    FormatProcessId(processId, text);
+    SetCell(listView, index, 1, text);
+    FormatCpuTime(cpuMilliseconds, text);
+    SetCell(listView, index, 2, text);
+    FormatWorkingSet(workingSetBytes, text);
+    SetCell(listView, index, 3, text);
+}
+
+int FillProcessList(HWND listView) {
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    HMODULE kernel = LoadLibraryA("Kernel32.DLL");
+    if (!kernel) return FillNoKernelLibrary;
+    CreateSnapshotFunction createSnapshot = LookUp<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
+    ProcessWalkFunction first = LookUp<ProcessWalkFunction>(kernel, "Process32First");
+    ProcessWalkFunction next = LookUp<ProcessWalkFunction>(kernel, "Process32Next");
+    if (!createSnapshot || !first || !next) {
+        FreeLibrary(kernel);
+        return FillNoSnapshotEntry;
+    }
+    HANDLE snapshot = createSnapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        FreeLibrary(kernel);
+        return FillNoSnapshot;
+    }
+    int count = 0;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
+        DWORD cpuMilliseconds = 0, workingSetBytes = 0;
+        QueryProcessStats(entry.th32ProcessID, &cpuMilliseconds, &workingSetBytes);
+        AddProcessRow(listView, entry.th32ProcessID, ExecutableDisplayName(entry.szExeFile),
+                      cpuMilliseconds, workingSetBytes);
+        ++count;
+        entry.dwSize = sizeof entry;
+    }
+    CloseHandle(snapshot);
+    FreeLibrary(kernel);
+    return count;
+}

@@ -4,6 +4,16 @@
 
 #include <windows.h>
 
+// Return codes of FillProcessList.
+enum {
+    FillNoKernelLibrary = -20,
+    FillNoSnapshotEntry = -21,
+    FillNoSnapshot = -22
+};
+
+// Size of every cell text buffer.
+enum { ProcessCellCapacity = 32 };
+
 // Empties the list and adds a row per process; the row count, or -20, -21, -22.
 int FillProcessList(HWND listView);
 
@@ -17,5 +27,11 @@ void AddProcessRow(HWND listView, DWORD processId, const char *name, DWORD cpuMi
 void FormatCpuTime(DWORD milliseconds, char *out);
 void FormatWorkingSet(DWORD bytes, char *out);
 void FormatProcessId(DWORD processId, char *out);
+
+// The process id a PID cell holds (its signed decimal text read back).
+DWORD ParseProcessId(const char *text);
+
+// The part of an executable path after its last backslash.
+const char *ExecutableDisplayName(const char *path);
 
 #endif

@@ -1,0 +1,104 @@
+// Sorting of the process list by a clicked column, with the program-wide
+// direction toggle.
+#include "processes/process_dialog.h"
+
+#include <commctrl.h>
+#include <ctype.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// One flag for the whole program, never reset: the first click sorts descending.
+bool sortDescendingNext = true;
+
+// One row as the list shows it: its four cells and its selection and focus.
+struct RowCopy {
+    char cells[4][ProcessTextCapacity];
+    UINT state;
+};
+
+void WriteRow(HWND listView, int row, const RowCopy &copy) {
+    LVITEMA item;
+    for (int column = 0; column < 4; ++column) {
+        ZeroMemory(&item, sizeof item);
+        item.iSubItem = column;
+        item.pszText = const_cast<char *>(copy.cells[column]);
+        SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = copy.state;
+    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void SortProcessRows(HWND listView, PFNLVCOMPARE compare, ProcessSortSpec *spec) {
+    int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    if (count < 2) return;
+    std::vector<int> order(count);
+    for (int row = 0; row < count; ++row) order[row] = row;
+    LPARAM sortSpec = reinterpret_cast<LPARAM>(spec);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int first, int second) { return compare(first, second, sortSpec) < 0; });
+    std::vector<RowCopy> rows(count);
+    for (int row = 0; row < count; ++row) {
+        for (int column = 0; column < 4; ++column) ReadProcessCell(listView, row, column, rows[row].cells[column]);
+        rows[row].state = static_cast<UINT>(
+            SendMessageA(listView, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED));
+    }
+    for (int row = 0; row < count; ++row) WriteRow(listView, row, rows[order[row]]);
+}
+
+void ReadProcessCell(HWND listView, int row, int column, char *out) {
+    out[0] = 0;
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = out;
+    item.cchTextMax = ProcessTextCapacity;
+    SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+long long NumericCellKey(const char *text) {
+    char digits[ProcessTextCapacity];
+    strncpy(digits, text, sizeof digits - 1);
+    digits[sizeof digits - 1] = 0;
+    for (char *c = digits; *c; ++c)
+        if (*c == ' ') *c = '0';
+    // atoi's grammar: leading white space, an optional sign, decimal digits.
+    const char *c = digits;
+    while (isspace(static_cast<unsigned char>(*c))) ++c;
+    bool negative = *c == '-';
+    if (*c == '-' || *c == '+') ++c;
+    long long value = 0;
+    for (; isdigit(static_cast<unsigned char>(*c)) && value < 100000000000000000LL; ++c)
+        value = value * 10 + (*c - '0');
+    return negative ? -value : value;
+}
+
+int CALLBACK CompareProcessRows(LPARAM first, LPARAM second, LPARAM spec) {
+    const ProcessSortSpec *sort = reinterpret_cast<const ProcessSortSpec *>(spec);
+    char firstText[ProcessTextCapacity], secondText[ProcessTextCapacity];
+    ReadProcessCell(sort->listView, static_cast<int>(first), sort->column, firstText);
+    ReadProcessCell(sort->listView, static_cast<int>(second), sort->column, secondText);
+    if (!sort->numeric) return _stricmp(firstText, secondText);
+    long long a = NumericCellKey(firstText), b = NumericCellKey(secondText);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+int CALLBACK CompareProcessRowsReversed(LPARAM first, LPARAM second, LPARAM spec) {
+    return -CompareProcessRows(first, second, spec);
+}
+
+bool NextProcessSortDescending() { return sortDescendingNext; }
+
+void SortProcessList(HWND listView, int column) {
+    ProcessSortSpec spec = {listView, column, column == 1 || column == 3};
+    bool descending = sortDescendingNext;
+    sortDescendingNext = !sortDescendingNext;
+    SortProcessRows(listView, descending ? CompareProcessRowsReversed : CompareProcessRows, &spec);
+}

@@ -1,0 +1,245 @@
+// Driving the process list dialog of a running Zorvane from the test process.
+#include "process_list_support.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const int RemoteSize = 4096;
+const int RemoteTextOffset = 1024;  // records sit at the start, texts behind them
+
+struct DialogQuery {
+    DWORD processId;
+    bool wantList;
+    HWND found;
+};
+
+BOOL CALLBACK MatchZorvaneDialog(HWND window, LPARAM lParam) {
+    DialogQuery *query = reinterpret_cast<DialogQuery *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char className[64];
+    if (pid != query->processId || !GetClassNameA(window, className, sizeof className) ||
+        strcmp(className, "#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    bool hasList = GetDlgItem(window, 1007) != nullptr;
+    if (hasList != query->wantList) return TRUE;
+    if (!query->wantList) {
+        char title[64];
+        GetWindowTextA(window, title, sizeof title);
+        if (strcmp(title, "Zorvane") != 0) return TRUE;
+    }
+    query->found = window;
+    return FALSE;
+}
+
+HWND FindZorvaneDialog(DWORD zorvaneId, bool wantList) {
+    DialogQuery query = {zorvaneId, wantList, nullptr};
+    EnumWindows(MatchZorvaneDialog, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM lParam) {
+    char className[32];
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") != 0) return TRUE;
+    char text[512];
+    if (GetWindowTextA(child, text, sizeof text) <= 0) return TRUE;
+    *reinterpret_cast<HWND *>(lParam) = child;
+    return FALSE;
+}
+
+}  // namespace
+
+bool RemoteListView::open(HWND window) {
+    close();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return false;
+    remote = static_cast<char *>(VirtualAllocEx(process, nullptr, RemoteSize, MEM_COMMIT | MEM_RESERVE,
+                                                PAGE_READWRITE));
+    listView = window;
+    return remote != nullptr;
+}
+
+void RemoteListView::close() {
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
+    remote = nullptr;
+    process = nullptr;
+    listView = nullptr;
+}
+
+LRESULT RemoteListView::send(UINT message, WPARAM wParam, const void *record, int size) const {
+    if (!remote) return -1;
+    SIZE_T written = 0;
+    if (record && !WriteProcessMemory(process, remote, record, size, &written)) return -1;
+    DWORD_PTR result = static_cast<DWORD_PTR>(-1);
+    if (!SendMessageTimeoutA(listView, message, wParam, record ? reinterpret_cast<LPARAM>(remote) : 0,
+                             SMTO_NORMAL, 5000, &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+int RemoteListView::count() const {
+    return static_cast<int>(send(LVM_GETITEMCOUNT, 0, nullptr, 0));
+}
+
+bool RemoteListView::cell(int row, int column, char *out, int capacity) const {
+    out[0] = 0;
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = remote + RemoteTextOffset;
+    item.cchTextMax = 255;
+    LRESULT length = send(LVM_GETITEMTEXTA, row, &item, sizeof item);
+    if (length < 0) return false;
+    char text[256] = {0};
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, remote + RemoteTextOffset, text, 255, &read)) return false;
+    snprintf(out, capacity, "%s", text);
+    return true;
+}
+
+bool RemoteListView::header(int column, char *out, int capacity) const {
+    out[0] = 0;
+    LVCOLUMNA entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.mask = LVCF_TEXT;
+    entry.pszText = remote + RemoteTextOffset;
+    entry.cchTextMax = 255;
+    if (!send(LVM_GETCOLUMNA, column, &entry, sizeof entry)) return false;
+    char text[256] = {0};
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, remote + RemoteTextOffset, text, 255, &read)) return false;
+    snprintf(out, capacity, "%s", text);
+    return true;
+}
+
+int RemoteListView::columnWidth(int column) const {
+    return static_cast<int>(send(LVM_GETCOLUMNWIDTH, column, nullptr, 0));
+}
+
+bool RemoteListView::selected(int row) const {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(listView, LVM_GETITEMSTATE, row, LVIS_SELECTED, SMTO_NORMAL, 5000, &state);
+    return (state & LVIS_SELECTED) != 0;
+}
+
+bool RemoteListView::select(int row, bool on) const {
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_SELECTED;
+    item.state = on ? LVIS_SELECTED : 0;
+    return send(LVM_SETITEMSTATE, row, &item, sizeof item) == TRUE;
+}
+
+void RemoteListView::selectNone() const { select(-1, false); }
+
+int RemoteListView::rowOfProcess(DWORD processId) const {
+    char wanted[32], text[256];
+    snprintf(wanted, sizeof wanted, "%d", static_cast<int>(processId));
+    int rows = count();
+    for (int row = 0; row < rows; ++row)
+        if (cell(row, 1, text, sizeof text) && strcmp(text, wanted) == 0) return row;
+    return -1;
+}
+
+int RemoteListView::rowsNamed(const char *name) const {
+    char text[256];
+    int rows = count(), found = 0;
+    for (int row = 0; row < rows; ++row)
+        if (cell(row, 0, text, sizeof text) && lstrcmpiA(text, name) == 0) ++found;
+    return found;
+}
+
+bool RemoteListView::ordered(int column, int direction, int (*compare)(const char *, const char *)) const {
+    char previous[256], text[256];
+    int rows = count();
+    if (rows < 2) return false;
+    cell(0, column, previous, sizeof previous);
+    for (int row = 1; row < rows; ++row) {
+        cell(row, column, text, sizeof text);
+        if (compare(previous, text) * direction > 0) return false;
+        strcpy(previous, text);
+    }
+    return true;
+}
+
+Program *ProgramGroup::start(const char *exe, const char *arguments) {
+    if (count >= 24) return nullptr;
+    Program *program = &programs[count];
+    if (!StartProgram(exe, arguments, program)) return nullptr;
+    ++count;
+    return program;
+}
+
+Program *ProgramGroup::startWindowHelper(const char *title, HWND *window) {
+    char arguments[128];
+    snprintf(arguments, sizeof arguments, "%lu %s", GetCurrentProcessId(), title);
+    Program *program = start("proc_window_helper.exe", arguments);
+    *window = nullptr;
+    if (!program) return nullptr;
+    DWORD pid = program->pid();
+    WaitFor([&] { return (*window = FindProcessTopWindow(pid, "ZvProcWindowHelper", title)) != nullptr; },
+            20000);
+    return *window ? program : nullptr;
+}
+
+Program *ProgramGroup::startIdleHelper() {
+    char arguments[32];
+    snprintf(arguments, sizeof arguments, "%lu", GetCurrentProcessId());
+    return start("proc_idle_helper.exe", arguments);
+}
+
+void ProgramGroup::stopAll() {
+    for (int i = 0; i < count; ++i) programs[i].stop();
+    count = 0;
+}
+
+HWND FindProcessListDialog(DWORD zorvaneId) { return FindZorvaneDialog(zorvaneId, true); }
+
+HWND FindFailureBox(DWORD zorvaneId) { return FindZorvaneDialog(zorvaneId, false); }
+
+void FailureBoxText(HWND box, char *out, int capacity) {
+    out[0] = 0;
+    HWND text = nullptr;
+    EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&text));
+    if (text) GetWindowTextA(text, out, capacity);
+}
+
+HWND WaitForFailureBox(DWORD zorvaneId, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindFailureBox(zorvaneId)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+bool DismissFailureBox(HWND box) {
+    int answer = GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000);
+}
+
+void ClickControl(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MovePointer((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Click(true);
+}
+
+void ClickColumnHeader(HWND listView, int column) {
+    HWND header = FindWindowExA(listView, nullptr, "SysHeader32", nullptr);
+    RECT rect;
+    GetWindowRect(header ? header : listView, &rect);
+    int x = rect.left;
+    for (int i = 0; i < column; ++i)
+        x += static_cast<int>(SendMessageA(listView, LVM_GETCOLUMNWIDTH, i, 0));
+    x += static_cast<int>(SendMessageA(listView, LVM_GETCOLUMNWIDTH, column, 0)) / 2;
+    MovePointer(x, header ? (rect.top + rect.bottom) / 2 : rect.top + 8);
+    Click(true);
+}

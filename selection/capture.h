@@ -18,4 +18,7 @@ LONG EffectiveAction();
 // True while the main window holds the mouse capture.
 bool Capturing();
 
+// The key that switches the label to the process id: right Ctrl on NT, else Shift.
+int PidKey();
+
 #endif

@@ -1,10 +1,198 @@
-// Target resolution (placeholder until the selection work lands).
+// Target resolution: the window under the pointer, its frame window, thread,
+// process and executable; desktop views refused, ghost windows seen through.
 #include "selection/target.h"
 
-int ResolveTarget(TargetWindow *target, bool) { ZeroMemory(target, sizeof *target); return 0; }
-int ResolveFrame(TargetWindow *) { return 0; }
-HWND FrameWalk(HWND window) { return window; }
-HWND DesktopListView() { return nullptr; }
-HWND DesktopHtmlView() { return nullptr; }
-bool GhostRuleApplies() { return false; }
-BOOL CALLBACK GhostCandidateTest(HWND, LPARAM) { return FALSE; }
+#include <string.h>
+#include <tlhelp32.h>
+
+#include "shell/application.h"
+
+#ifndef _WIN64
+static_assert(sizeof(PROCESSENTRY32) == 296, "narrow process entry is 296 bytes");
+#endif
+
+namespace {
+
+typedef HANDLE(WINAPI *SnapshotFunction)(DWORD flags, DWORD processId);
+typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry);
+
+enum { GhostCaptionMatch = 1, GhostSizeMatch = 2 };
+
+template <typename Function> Function BindEntry(HMODULE module, const char *name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+// Copies the executable name of the process from a fresh snapshot; leaves it
+// empty when the tool help functions, the snapshot or the process are missing.
+void CopyExeName(DWORD processId, char *exeName) {
+    exeName[0] = 0;
+    HMODULE kernel = LoadLibraryA("Kernel32.dll");
+    if (!kernel) return;
+    SnapshotFunction takeSnapshot = BindEntry<SnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
+    ProcessWalkFunction first = BindEntry<ProcessWalkFunction>(kernel, "Process32First");
+    ProcessWalkFunction next = BindEntry<ProcessWalkFunction>(kernel, "Process32Next");
+    FreeLibrary(kernel);  // stays loaded: the program links to it
+    if (!takeSnapshot || !first || !next) return;
+
+    HANDLE snapshot = takeSnapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE || !snapshot) return;
+    PROCESSENTRY32 entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.dwSize = sizeof(PROCESSENTRY32);
+    for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
+        if (entry.th32ProcessID == processId) {
+            lstrcpynA(exeName, entry.szExeFile, sizeof entry.szExeFile);
+            break;
+        }
+        entry.dwSize = sizeof(PROCESSENTRY32);
+    }
+    CloseHandle(snapshot);
+}
+
+// The desktop's shell view under the program manager, or none.
+HWND DesktopShellView() {
+    HWND manager = FindWindowA("Progman", "Program Manager");
+    if (!manager) return nullptr;
+    return FindWindowExA(manager, nullptr, "SHELLDLL_DefView", nullptr);
+}
+
+bool IsDesktopView(HWND window) {
+    if (window == DesktopListView()) return true;
+    return window == DesktopHtmlView();
+}
+
+bool HasClass(HWND window, const char *className) {
+    char name[1024];
+    return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, className) == 0;
+}
+
+// The candidate with the highest flag word; the first one found wins a tie.
+int ChooseGhostCandidate(const GhostSearch &search) {
+    int chosen = 0;
+    for (int i = 1; i < search.count; ++i)
+        if (search.candidates[i].flags > search.candidates[chosen].flags) chosen = i;
+    return chosen;
+}
+
+// Replaces a hung application's ghost by the real window behind it for the
+// thread, process and executable; the ghost stays the pointed and frame window.
+int SeeThroughGhost(TargetWindow *target) {
+    Application &app = App();
+    GhostSearch &search = app.ghost;
+    HWND ghost = target->pointedWindow;
+    // A ghost that vanished has no size to match: matching 0 x 0 windows
+    // would pick an unrelated window.
+    if (!GetWindowRect(ghost, &search.rect)) {
+        target->pointedWindow = nullptr;
+        return 0;
+    }
+    search.caption[0] = 0;
+    GetWindowTextA(ghost, search.caption, sizeof search.caption);
+    search.count = 0;
+    ZeroMemory(search.candidates, sizeof search.candidates);
+    EnumWindows(GhostCandidateTest, reinterpret_cast<LPARAM>(&app));
+    if (search.count == 0) {
+        target->pointedWindow = nullptr;
+        return 0;
+    }
+    target->pointedWindow = search.candidates[ChooseGhostCandidate(search)].window;
+    int result = ResolveFrame(target);
+    target->pointedWindow = ghost;
+    target->frameWindow = ghost;
+    target->viaGhost = 1;
+    return result;
+}
+
+}  // namespace
+
+bool GhostRuleApplies() {
+    const OsVersionInfo &os = App().OsVersion;
+    if (os.platformId != VER_PLATFORM_WIN32_NT) return false;
+    return os.major > 5 || (os.major == 5 && os.minor == 1);
+}
+
+HWND FrameWalk(HWND window) {
+    HWND current = window;
+    while (current) {
+        DWORD style = (DWORD)GetWindowLongA(current, GWL_STYLE);
+        if ((style & FRAMED_POPUP_STYLE) == FRAMED_POPUP_STYLE) break;
+        HWND parent = GetParent(current);
+        if (!parent) break;
+        current = parent;
+    }
+    return current;
+}
+
+int ResolveFrame(TargetWindow *target) {
+    if (!target->pointedWindow) return 0;
+    DWORD processId = 0;
+    target->threadId = GetWindowThreadProcessId(target->pointedWindow, &processId);
+    target->processId = processId;
+    target->frameWindow = FrameWalk(target->pointedWindow);
+    CopyExeName(target->processId, target->exeName);
+    return 1;
+}
+
+int ResolveTarget(TargetWindow *target, bool full) {
+    target->pointedWindow = nullptr;
+    target->frameWindow = nullptr;
+    target->processId = 0;
+    target->exeName[0] = 0;
+    target->viaGhost = 0;
+    // Without a pointer position there is nothing under it to act on.
+    POINT pointer;
+    if (!GetCursorPos(&pointer)) return 0;
+    target->pointedWindow = WindowFromPoint(pointer);
+    if (!target->pointedWindow) return 0;
+    if (IsDesktopView(target->pointedWindow)) {
+        target->pointedWindow = nullptr;
+        return 0;
+    }
+    if (!full) return 0;
+
+    int result = ResolveFrame(target);
+    if (GhostRuleApplies() && lstrcmpiA(target->exeName, "Explorer.exe") == 0 &&
+        HasClass(target->pointedWindow, "Ghost"))
+        result = SeeThroughGhost(target);
+    return result;
+}
+
+HWND DesktopListView() {
+    HWND view = DesktopShellView();
+    if (!view) return nullptr;
+    HWND list = FindWindowExA(view, nullptr, nullptr, "FolderView");
+    if (!list) list = FindWindowExA(view, nullptr, "SysListView32", nullptr);
+    return list;
+}
+
+HWND DesktopHtmlView() {
+    HWND view = DesktopShellView();
+    if (!view) return nullptr;
+    return FindWindowExA(view, nullptr, "Internet Explorer_Server", nullptr);
+}
+
+BOOL CALLBACK GhostCandidateTest(HWND window, LPARAM lParam) {
+    GhostSearch &search = reinterpret_cast<Application *>(lParam)->ghost;
+    if (search.count >= GhostCandidateLimit) return FALSE;
+    if (HasClass(window, "Ghost")) return TRUE;
+
+    GhostCandidate &entry = search.candidates[search.count];
+    bool matched = false;
+    RECT rect;
+    if (GetWindowRect(window, &rect) &&
+        rect.right - rect.left == search.rect.right - search.rect.left &&
+        rect.bottom - rect.top == search.rect.bottom - search.rect.top) {
+        entry.flags |= GhostSizeMatch;
+        entry.window = window;
+        matched = true;
+    }
+    char caption[1024];
+    if (search.caption[0] && GetWindowTextA(window, caption, sizeof caption) > 0 &&
+        strstr(search.caption, caption)) {
+        entry.flags |= GhostCaptionMatch;
+        entry.window = window;
+        matched = true;
+    }
+    if (matched) ++search.count;
+    return TRUE;
+}

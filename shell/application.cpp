@@ -94,9 +94,10 @@ void AddTrayIcon() {
 void CountStartAndGreet() {
     const OsVersionInfo &os = App().OsVersion;
     if (os.platformId != VER_PLATFORM_WIN32_NT || os.major < 5) return;
-    LONG starts = ReadSetting(SETTINGS_SECTION, SETTING_STARTUP, 0);
-    WriteSetting(SETTINGS_SECTION, SETTING_STARTUP, starts + 1);
-    if ((DWORD)starts < 2) ShowStartBalloon();
+    // Counted as unsigned: a stored 0x7FFFFFFF or -1 wraps instead of overflowing.
+    DWORD starts = (DWORD)ReadSetting(SETTINGS_SECTION, SETTING_STARTUP, 0);
+    WriteSetting(SETTINGS_SECTION, SETTING_STARTUP, (LONG)(starts + 1));
+    if (starts < 2) ShowStartBalloon();
 }
 
 }  // namespace
@@ -211,6 +212,7 @@ int RunZorvane(HINSTANCE instance, const char *commandLine, int showState) {
     if (!Initialise(instance, showState)) return 0;
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     MSG message;
+    ZeroMemory(&message, sizeof message);  // exit code 0 should the first GetMessage fail
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
             TranslateMessage(&message);

@@ -52,8 +52,14 @@ void OnPaint() {
     EndPaint(App().mainWindow, &paint);
 }
 
-// Keeps the main window at (0,0) with no size, whatever shows or moves it.
-void OnWindowPosChanging(WINDOWPOS *position) { ZeroMemory(position, sizeof(WINDOWPOS)); }
+// Keeps the main window at (0,0) with no size, whatever shows or moves it. The
+// window handle stays: the system finds the window by it and drops the whole
+// change (leaving the window as created) when it reads back 0.
+void OnWindowPosChanging(WINDOWPOS *position) {
+    HWND window = position->hwnd;
+    ZeroMemory(position, sizeof(WINDOWPOS));
+    position->hwnd = window;
+}
 
 void OnHelp() {
     char address[300];

@@ -197,12 +197,12 @@ struct DialogLayout {
 const ControlLayout kAboutControls[] = {
     {2, "Static", ICON, 14, 9, 21, 20},          {-1, "Static", LABEL | SS_NOPREFIX, 49, 10, 119, 8},
     {-1, "Static", LABEL, 49, 20, 130, 8},       {1, "Button", DEFAULT_BUTTON, 183, 6, 42, 15},
-    {1005, "Static", LINK, 98, 39, 76, 8},       {-1, "Static", LABEL, 51, 39, 44, 8},
+    {1005, "Static", LINK, 98, 39, 127, 8},       {-1, "Static", LABEL, 51, 39, 44, 8},
 };
 const ControlLayout kAboutControlsGerman[] = {
     {2, "Static", ICON, 14, 9, 21, 20},          {-1, "Static", LABEL | SS_NOPREFIX, 49, 10, 119, 8},
     {-1, "Static", LABEL, 49, 20, 130, 8},       {-1, "Static", LABEL, 49, 30, 130, 8},
-    {1, "Button", DEFAULT_BUTTON, 183, 6, 42, 15}, {1005, "Static", LINK, 98, 45, 76, 8},
+    {1, "Button", DEFAULT_BUTTON, 183, 6, 42, 15}, {1005, "Static", LINK, 98, 45, 127, 8},
     {-1, "Static", LABEL, 51, 45, 44, 8},
 };
 const ControlLayout kPreferencesControls[] = {

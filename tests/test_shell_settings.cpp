@@ -1,0 +1,228 @@
+// Settings, the start-at-logon entry, the language base and the switch table,
+// called in-process; the logon entry also from a program in a folder whose name
+// has a space.
+#include <string.h>
+
+#include "check.h"
+#include "harness.h"
+#include "shell/application.h"
+#include "shell/settings.h"
+#include "shell_support.h"
+
+namespace {
+
+const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+DWORD RunHelper(const char *exePath, const char *argument) {
+    char commandLine[MAX_PATH * 2];
+    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exePath, argument);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    if (!CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return 100;
+    DWORD code = 101;
+    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+    else TerminateProcess(info.hProcess, 102);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return code;
+}
+
+bool RunValueExists(const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+void SetRunValueRaw(const char *name, DWORD type, const void *data, DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+        RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
+        RegCloseKey(key);
+    }
+}
+
+void DeleteRunValue(const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
+}
+
+// A folder under the temporary folder with a space in its name, removed at the end.
+struct SpacedFolder {
+    char path[MAX_PATH];
+    char helper[MAX_PATH];
+    SpacedFolder() {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        snprintf(path, sizeof path, "%sZorvane shell test", temp);
+        snprintf(helper, sizeof helper, "%s\\shell_logon_helper.exe", path);
+        CreateDirectoryA(path, nullptr);
+    }
+    ~SpacedFolder() {
+        DeleteFileA(helper);
+        RemoveDirectoryA(path);
+    }
+};
+
+}  // namespace
+
+TEST_CASE(reading_makes_key_chain_and_gives_defaults) {
+    ResetZorvaneRegistry();
+    SetSettingsKey("Zorvane");
+    CHECK(!PreferenceKeyExists());
+    CHECK_EQ(1036, ReadSetting("Preferences", "Langage", 1036));
+    CHECK(PreferenceKeyExists());
+    CHECK_EQ(1000, ReadSetting("Preferences", "Methode", 1000));
+    CHECK_EQ(0, ReadSetting("Preferences", "Startup", 0));
+    ResetZorvaneRegistry();
+}
+
+TEST_CASE(values_are_read_as_four_raw_bytes) {
+    ResetZorvaneRegistry();
+    SetSettingsKey("Zorvane");
+    CHECK(SetPreferenceDword("Methode", 7));
+    CHECK_EQ(7, ReadSetting("Preferences", "Methode", 1000));  // no range check
+    CHECK(SetPreferenceDword("Methode", 0xFFFFFFFB));
+    CHECK_EQ(-5, ReadSetting("Preferences", "Methode", 1000));
+
+    // A three-character string and its terminator fill the four bytes.
+    CHECK(SetPreferenceRaw("Methode", REG_SZ, "abc", 4));
+    CHECK_EQ(0x00636261, ReadSetting("Preferences", "Methode", 1000));
+    // A longer one does not fit: the default.
+    CHECK(SetPreferenceRaw("Methode", REG_SZ, "abcd", 5));
+    CHECK_EQ(1000, ReadSetting("Preferences", "Methode", 1000));
+    CHECK(SetPreferenceRaw("Methode", REG_SZ, "1001", 5));
+    CHECK_EQ(1000, ReadSetting("Preferences", "Methode", 1000));
+    // Any type: four bytes of binary data are taken as they are.
+    const BYTE binary[4] = {0xE9, 0x03, 0, 0};
+    CHECK(SetPreferenceRaw("Methode", REG_BINARY, binary, 4));
+    CHECK_EQ(1001, ReadSetting("Preferences", "Methode", 1000));
+    ResetZorvaneRegistry();
+}
+
+TEST_CASE(writing_stores_a_dword) {
+    ResetZorvaneRegistry();
+    SetSettingsKey("Zorvane");
+    CHECK(WriteSetting("Preferences", "Methode", 1003));
+    HKEY key;
+    CHECK_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Zorvane\\Zorvane\\Preferences", 0,
+                                          KEY_READ, &key));
+    DWORD type = 0, value = 0, size = sizeof value;
+    LONG status = RegQueryValueExA(key, "Methode", nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
+    RegCloseKey(key);
+    CHECK_EQ(ERROR_SUCCESS, status);
+    CHECK_EQ(REG_DWORD, type);
+    CHECK_EQ(4, size);
+    CHECK_EQ(1003, value);
+    CHECK_EQ(1003, ReadSetting("Preferences", "Methode", 1000));
+    ResetZorvaneRegistry();
+}
+
+TEST_CASE(key_names_are_cut_to_ninety_nine_characters) {
+    char longName[151];
+    memset(longName, 'Q', 150);
+    longName[150] = 0;
+    char cut[100];
+    memset(cut, 'Q', 99);
+    cut[99] = 0;
+    char expected[400];
+    snprintf(expected, sizeof expected, "software\\%s\\%s\\Preferences", cut, cut);
+    char softwareKey[120];
+    snprintf(softwareKey, sizeof softwareKey, "software\\%s", cut);
+    RegDeleteTreeA(HKEY_CURRENT_USER, softwareKey);
+
+    SetSettingsKey(longName);
+    bool written = WriteSetting("Preferences", "Startup", 5);
+    SetSettingsKey("Zorvane");
+    HKEY key;
+    bool made = RegOpenKeyExA(HKEY_CURRENT_USER, expected, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (made) RegCloseKey(key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, softwareKey);
+    CHECK(written);
+    CHECK(made);
+}
+
+TEST_CASE(language_base_takes_only_exact_german_and_english) {
+    const struct {
+        LONG locale;
+        int base;
+    } rows[] = {{1031, 20000}, {1033, 10000}, {1036, 0}, {2057, 0}, {3079, 0}, {0, 0}, {-1, 0}};
+    for (const auto &row : rows) {
+        ApplyLanguage(row.locale);
+        CHECK_EQ(row.base, LanguageBase);
+    }
+    ApplyLanguage(1036);
+}
+
+TEST_CASE(switch_table_ignores_case_and_nothing_else) {
+    CHECK_EQ(204, StartCommandForArgument("-x"));
+    CHECK_EQ(204, StartCommandForArgument("-X"));
+    CHECK_EQ(203, StartCommandForArgument("-p"));
+    CHECK_EQ(203, StartCommandForArgument("-P"));
+    CHECK_EQ(207, StartCommandForArgument("-l"));
+    CHECK_EQ(207, StartCommandForArgument("-L"));
+    const char *const others[] = {"", "x", "-", "-xx", "/x", "--x", " -x", "-x ", nullptr};
+    for (const char *other : others) CHECK_EQ(0, StartCommandForArgument(other));
+}
+
+TEST_CASE(logon_entry_leaves_a_foreign_value_and_any_type_counts) {
+    ResetZorvaneRegistry();
+    CHECK(!IsRunAtLogon());
+    // Disabling with no value: fails and touches nothing else.
+    const char sentinel[] = "ZorvaneShellTestSentinel";
+    SetRunValueRaw(sentinel, REG_SZ, "keep", 5);
+    CHECK(!SetRunAtLogon(false));
+    CHECK(!IsRunAtLogon());
+    CHECK(RunValueExists(sentinel));
+    DeleteRunValue(sentinel);
+
+    CHECK(SetRunValue("C:\\Other Place\\Zorvane.exe -x"));
+    CHECK(IsRunAtLogon());
+    CHECK(SetRunAtLogon(true));
+    char data[MAX_PATH];
+    CHECK(GetRunValue(data, sizeof data));
+    CHECK_STR("C:\\Other Place\\Zorvane.exe -x", data);
+
+    DWORD number = 1;
+    SetRunValueRaw("Zorvane", REG_DWORD, &number, sizeof number);
+    CHECK(IsRunAtLogon());
+    CHECK(SetRunAtLogon(true));
+    DWORD type = 0;
+    CHECK(GetRunValue(data, sizeof data, &type));
+    CHECK_EQ(REG_DWORD, type);
+
+    CHECK(SetRunAtLogon(false));
+    CHECK(!IsRunAtLogon());
+    ResetZorvaneRegistry();
+}
+
+TEST_CASE(logon_entry_quotes_a_program_path_with_spaces) {
+    ResetZorvaneRegistry();
+    SpacedFolder folder;
+    char source[MAX_PATH];
+    BinPath("shell_logon_helper.exe", source, sizeof source);
+    CHECK(CopyFileA(source, folder.helper, FALSE));
+
+    CHECK_EQ(3, RunHelper(folder.helper, "on"));  // written, present
+    char expected[MAX_PATH + 2];
+    snprintf(expected, sizeof expected, "\"%s\"", folder.helper);
+    char data[MAX_PATH + 8];
+    DWORD type = 0, size = 0;
+    CHECK(GetRunValue(data, sizeof data, &type, &size));
+    CHECK_STR(expected, data);
+    CHECK_EQ(REG_SZ, type);
+    CHECK_EQ(strlen(expected) + 1, size);
+
+    CHECK_EQ(1, RunHelper(folder.helper, "off"));  // deleted, absent
+    CHECK(!IsRunAtLogon());
+    CHECK_EQ(0, RunHelper(folder.helper, "off"));  // nothing to delete
+    ResetZorvaneRegistry();
+}

@@ -1,0 +1,264 @@
+// Support for the action and Liftrun tests behind actions_support.h.
+#include "actions_support.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "shell/application.h"
+#include "shell/main_window.h"
+#include "shell/settings.h"
+
+bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
+                       const char *exePath) {
+    ZeroMemory(target, sizeof *target);
+    char arguments[512];
+    snprintf(arguments, sizeof arguments, "\"%s\" %d %d %d %d %s", title, x, y, w, h, mode ? mode : "");
+    bool started;
+    if (exePath) {
+        char commandLine[1024];
+        snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exePath, arguments);
+        STARTUPINFOA startup;
+        ZeroMemory(&startup, sizeof startup);
+        startup.cb = sizeof startup;
+        started = CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &target->program.info) != FALSE;
+    } else {
+        started = StartProgram("action_target.exe", arguments, &target->program);
+    }
+    if (!started) return false;
+    DWORD pid = target->program.pid();
+    const char *frameClass = "ZvActionTarget";
+    char frameTitle[300];
+    snprintf(frameTitle, sizeof frameTitle, "%s", title);
+    bool withWorker = !mode || !*mode || strcmp(mode, "protect") == 0;
+    if (mode && strcmp(mode, "ghost") == 0) {
+        frameClass = "Ghost";
+        snprintf(frameTitle, sizeof frameTitle, "%s (Not Responding)", title);
+    } else if (mode && strcmp(mode, "desktop") == 0) {
+        frameClass = "Progman";
+        snprintf(frameTitle, sizeof frameTitle, "Program Manager");
+    }
+    char workerTitle[300];
+    snprintf(workerTitle, sizeof workerTitle, "%s thread", title);
+    bool ready = WaitFor(
+        [&] {
+            target->frame = FindProcessTopWindow(pid, frameClass, frameTitle);
+            if (withWorker) target->worker = FindProcessTopWindow(pid, "ZvActionThread", workerTitle);
+            bool shown = target->frame && IsWindowVisible(target->frame) &&
+                         (!withWorker || (target->worker && IsWindowVisible(target->worker)));
+            return shown || !target->program.running();
+        },
+        15000);
+    if (!ready || !target->frame || (withWorker && !target->worker)) {
+        target->stop();
+        return false;
+    }
+    target->mainThread = GetWindowThreadProcessId(target->frame, nullptr);
+    if (target->worker) target->workerThread = GetWindowThreadProcessId(target->worker, nullptr);
+    return true;
+}
+
+long WaitExitCode(Program &program, DWORD timeoutMs) {
+    DWORD code = 0;
+    if (!program.waitExit(timeoutMs, &code)) return -1;
+    return (long)code;
+}
+
+namespace {
+
+struct BoxQuery {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND window, LPARAM lParam) {
+    BoxQuery *query = reinterpret_cast<BoxQuery *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (query->processId && pid != query->processId) return TRUE;
+    char text[256];
+    if (!GetClassNameA(window, text, sizeof text) || strcmp(text, "#32770") != 0) return TRUE;
+    GetWindowTextA(window, text, sizeof text);
+    if (strcmp(text, "Zorvane") != 0 || !IsWindowVisible(window)) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+HWND FindBox(DWORD processId) {
+    BoxQuery query = {processId, nullptr};
+    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+// The box's message is its longest static text (the icon, if any, has none).
+BOOL CALLBACK ReadBoxChild(HWND child, LPARAM lParam) {
+    MessageBoxReading *reading = reinterpret_cast<MessageBoxReading *>(lParam);
+    char className[64];
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0) {
+        char text[512];
+        GetWindowTextA(child, text, sizeof text);
+        if (strlen(text) > strlen(reading->text)) strcpy(reading->text, text);
+    } else if (lstrcmpiA(className, "Button") == 0 && IsWindowVisible(child)) {
+        int id = GetDlgCtrlID(child);
+        if (id == IDOK) reading->ok = true;
+        if (id == IDRETRY) reading->retry = true;
+        if (id == IDCANCEL) reading->cancel = true;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool MessageBoxPresent(DWORD processId) { return FindBox(processId) != nullptr; }
+
+bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxReading *reading) {
+    ZeroMemory(reading, sizeof *reading);
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindBox(processId)) != nullptr; }, timeoutMs)) return false;
+    // The buttons are settled once the box is visible; read after a short settle.
+    WaitFor([&] { return IsWindowVisible(box) != FALSE; }, 2000);
+    reading->box = box;
+    GetWindowThreadProcessId(box, &reading->processId);
+    GetWindowTextA(box, reading->caption, sizeof reading->caption);
+    EnumChildWindows(box, ReadBoxChild, reinterpret_cast<LPARAM>(reading));
+    return true;
+}
+
+void AnswerMessageBox(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void ProcessImagePath(DWORD processId, char *out, int capacity) {
+    out[0] = 0;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return;
+    DWORD size = (DWORD)capacity;
+    if (!QueryFullProcessImageNameA(process, 0, out, &size)) out[0] = 0;
+    CloseHandle(process);
+}
+
+void Utf8ToAnsi(const char *utf8, char *out, int capacity) {
+    WCHAR wide[1024];
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
+    if (length <= 0 || !WideCharToMultiByte(CP_ACP, 0, wide, -1, out, capacity, nullptr, nullptr)) out[0] = 0;
+}
+
+bool PrepareInProcessZorvane(LONG localeId, DWORD majorVersion) {
+    Application &app = App();
+    static HMODULE strings = nullptr;
+    if (!strings) {
+        char path[MAX_PATH];
+        BinPath("Zorvane.exe", path, MAX_PATH);
+        strings = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    if (!strings) return false;
+    app.instance = strings;
+    strcpy(app.productName, "Zorvane");
+    ApplyLanguage(localeId);
+    app.OsVersion.platformId = VER_PLATFORM_WIN32_NT;
+    app.OsVersion.major = majorVersion;
+    app.OsVersion.minor = 1;
+    app.OneShotMode = 0;
+    app.OpenThreadEntry = BindOpenThread();
+    return true;
+}
+
+namespace {
+
+volatile LONG shieldMessages = 0;
+
+LRESULT CALLBACK WatchShield(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT *call = reinterpret_cast<const CWPSTRUCT *>(lParam);
+    if (code == HC_ACTION && call->message == BCM_SETSHIELD && call->lParam == 1 &&
+        GetDlgCtrlID(call->hwnd) == IDRETRY)
+        InterlockedIncrement(&shieldMessages);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DWORD WINAPI UiThreadMain(void *parameter) {
+    UiThread *ui = static_cast<UiThread *>(parameter);
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = ZorvaneWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "ZvInProcessMain";
+    RegisterClassA(&windowClass);
+    Application &app = App();
+    app.mainWindow = CreateWindowExA(0, "ZvInProcessMain", "Zorvane", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchShield, nullptr, GetCurrentThreadId());
+    ui->job(ui->context);
+    if (hook) UnhookWindowsHookEx(hook);
+    // Taken away first so that the destruction does not end any loop.
+    HWND window = app.mainWindow;
+    app.mainWindow = nullptr;
+    DestroyWindow(window);
+    InterlockedExchange(&ui->done, 1);
+    return 0;
+}
+
+}  // namespace
+
+bool StartUiThread(void (*job)(void *), void *context, UiThread *ui) {
+    ui->job = job;
+    ui->context = context;
+    ui->done = 0;
+    ui->thread = CreateThread(nullptr, 0, UiThreadMain, ui, 0, nullptr);
+    return ui->thread != nullptr;
+}
+
+bool UiThread::finish(DWORD timeoutMs) {
+    if (!thread) return false;
+    bool ended = WaitFor([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    if (!ended) {
+        // A box still open: close every box of this process so the job returns.
+        HWND box;
+        while ((box = FindBox(GetCurrentProcessId())) != nullptr) {
+            AnswerMessageBox(box, IDCANCEL);
+            AnswerMessageBox(box, IDOK);
+            if (!WaitFor([&] { return !IsWindow(box); }, 2000)) break;
+        }
+        WaitForSingleObject(thread, 5000);
+    }
+    CloseHandle(thread);
+    thread = nullptr;
+    return ended;
+}
+
+LONG ShieldMessagesSeen() { return shieldMessages; }
+void ResetShieldMessagesSeen() { InterlockedExchange(&shieldMessages, 0); }
+
+namespace {
+
+DWORD WINAPI EndAtOnce(void *) { return 0; }
+
+}  // namespace
+
+DWORD EndedThreadId() {
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, &id);
+    if (thread) {
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+    }
+    return id;
+}
+
+DWORD EndedProcessId() {
+    Program program;
+    if (!StartProgram("Liftrun.exe", "", &program)) return 0;
+    DWORD id = program.pid();
+    program.waitExit(15000);
+    program.stop();
+    return id;
+}
+
+HWND DestroyedWindow() {
+    HWND window = CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    DestroyWindow(window);
+    return window;
+}

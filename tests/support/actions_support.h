@@ -1,0 +1,86 @@
+// Support for the action and Liftrun tests: the action target program, message
+// boxes found and answered, and Zorvane's state set up inside the test process
+// with a user-interface thread of its own.
+#ifndef ZV_ACTIONS_SUPPORT_H
+#define ZV_ACTIONS_SUPPORT_H
+
+#include <windows.h>
+
+#include "harness.h"
+
+// Exit codes of action_target.exe (a terminated process leaves 0).
+enum {
+    TargetFrameClosed = 10,
+    TargetWorkerClosed = 11,
+    TargetWorkerQuit = 20,
+    TargetWorkerKilled = 30,
+    TargetMainQuit = 40
+};
+
+// A started action_target.exe with its windows.
+struct ActionTarget {
+    Program program;
+    HWND frame;   // main-thread window (the "Ghost" or "Progman" window in those modes)
+    HWND worker;  // worker-thread window, 0 in the ghost and desktop modes
+    DWORD mainThread;
+    DWORD workerThread;
+    void stop() { program.stop(); }
+};
+
+// Starts the target (exe beside the tests unless a full path is given) and waits
+// for its windows. mode: "", "protect", "ghost" or "desktop".
+bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
+                       const char *exePath = nullptr);
+
+// The process's exit code once it ended within the time, else -1.
+long WaitExitCode(Program &program, DWORD timeoutMs);
+
+// What a message box shows.
+struct MessageBoxReading {
+    HWND box;
+    DWORD processId;
+    char caption[256];
+    char text[512];
+    bool ok, retry, cancel;  // visible buttons
+};
+
+// Waits for a visible dialog-class window captioned "Zorvane" of the process
+// (any process when 0) and reads it.
+bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxReading *reading);
+
+// True while a box captioned "Zorvane" of the process (any when 0) exists.
+bool MessageBoxPresent(DWORD processId);
+
+// Presses one of the box's buttons.
+void AnswerMessageBox(HWND box, int buttonId);
+
+// Full image path of a running process, empty when it cannot be read.
+void ProcessImagePath(DWORD processId, char *out, int capacity);
+
+// Converts a UTF-8 literal to the ANSI code page the programs see.
+void Utf8ToAnsi(const char *utf8, char *out, int capacity);
+
+// Zorvane's state in this process: strings from Zorvane.exe (loaded as data),
+// the language from a locale id, the system major version (platform NT), and
+// the system's OpenThread. False when Zorvane.exe cannot be loaded.
+bool PrepareInProcessZorvane(LONG localeId, DWORD majorVersion);
+
+// Runs job on a new thread that owns App().mainWindow (of the ZORVANE window
+// procedure) meanwhile and counts the BCM_SETSHIELD messages sent to Retry buttons.
+struct UiThread {
+    HANDLE thread;
+    void (*job)(void *);
+    void *context;
+    volatile LONG done;
+    bool finish(DWORD timeoutMs);  // waits for the job and closes the thread
+};
+bool StartUiThread(void (*job)(void *), void *context, UiThread *ui);
+LONG ShieldMessagesSeen();
+void ResetShieldMessagesSeen();
+
+// A thread id and a process id that existed and have ended, and a destroyed window.
+DWORD EndedThreadId();
+DWORD EndedProcessId();
+HWND DestroyedWindow();
+
+#endif

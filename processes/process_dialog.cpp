@@ -23,6 +23,14 @@ const ProcessColumn Columns[4] = {
     {IDS_COLUMN_WORKING_SET, 96},
 };
 
+// Template 206 holds a list view, whose class the common controls library
+// registers: it must be in place before the main window creates the dialog.
+bool RegisterListViewClass() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    return InitCommonControlsEx(&controls) != FALSE;
+}
+const bool listViewClassRegistered = RegisterListViewClass();
+
 HWND ListOf(HWND dialog) { return GetDlgItem(dialog, IDC_PROCESS_LIST); }
 
 void InsertColumns(HWND listView) {

@@ -33,7 +33,8 @@ bool PostClose(HWND dialog, const TargetWindow &target) {
 }
 
 bool PostQuit(HWND dialog, const TargetWindow &target) {
-    if (PostThreadMessageA(target.threadId, WM_QUIT, 0, 0)) return true;
+    // Thread 0 (no window found) is no thread, whatever the post returns.
+    if (target.threadId && PostThreadMessageA(target.threadId, WM_QUIT, 0, 0)) return true;
     ReportRowFailure(dialog, IDS_QUIT_FAILED, "-quit", static_cast<LONG>(target.threadId));
     return false;
 }

@@ -52,7 +52,30 @@ BOOL CALLBACK FindStaticText(HWND child, LPARAM lParam) {
     return FALSE;
 }
 
+struct MenuQuery {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchVisibleMenu(HWND window, LPARAM lParam) {
+    MenuQuery *query = reinterpret_cast<MenuQuery *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char className[16];
+    if (pid != query->processId || !IsWindowVisible(window) || !GetClassNameA(window, className, sizeof className) ||
+        strcmp(className, "#32768") != 0)
+        return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
 }  // namespace
+
+HWND FindVisibleMenu(DWORD processId) {
+    MenuQuery query = {processId, nullptr};
+    EnumWindows(MatchVisibleMenu, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
 
 bool RemoteListView::open(HWND window) {
     close();
@@ -128,6 +151,18 @@ bool RemoteListView::selected(int row) const {
     DWORD_PTR state = 0;
     SendMessageTimeoutA(listView, LVM_GETITEMSTATE, row, LVIS_SELECTED, SMTO_NORMAL, 5000, &state);
     return (state & LVIS_SELECTED) != 0;
+}
+
+bool RemoteListView::itemRect(int row, RECT *screen) const {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(listView, LVM_ENSUREVISIBLE, row, FALSE, SMTO_NORMAL, 5000, &ignored);
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    if (!send(LVM_GETITEMRECT, row, &bounds, sizeof bounds)) return false;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, remote, &bounds, sizeof bounds, &read)) return false;
+    MapWindowPoints(listView, nullptr, reinterpret_cast<POINT *>(&bounds), 2);
+    *screen = bounds;
+    return true;
 }
 
 bool RemoteListView::select(int row, bool on) const {

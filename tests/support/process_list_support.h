@@ -25,6 +25,8 @@ struct RemoteListView {
     bool header(int column, char *out, int capacity) const;
     int columnWidth(int column) const;
     bool selected(int row) const;
+    // The row's bounds in screen coordinates, after scrolling it into view.
+    bool itemRect(int row, RECT *screen) const;
     bool select(int row, bool on) const;
     void selectNone() const;
     // Row whose PID cell is the id, or -1.
@@ -63,6 +65,9 @@ HWND WaitForFailureBox(DWORD zorvaneId, DWORD timeoutMs);
 
 // Answers a failure box with Cancel (or OK) and waits until it is gone.
 bool DismissFailureBox(HWND box);
+
+// A visible pop-up menu of the process, or 0.
+HWND FindVisibleMenu(DWORD processId);
 
 // Clicks the middle of a control with the mouse.
 void ClickControl(HWND control);

@@ -7,6 +7,7 @@
 #include "selection/highlight.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
+#include "shell/winutil.h"
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 #ifndef _WIN64
@@ -174,34 +175,11 @@ void Release() {
     app.trayIcon = nullptr;
 }
 
-namespace {
-
-// The first argument of a command line (after the program name), unquoted.
-bool FirstArgument(const char *commandLine, char *out, int capacity) {
-    int count = 0;
-    const char *p = commandLine;
-    // Skip the program name, quoted or not.
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p == '"') {
-        ++p;
-        while (*p && *p != '"') ++p;
-        if (*p) ++p;
-    } else {
-        while (*p && *p != ' ' && *p != '\t') ++p;
-    }
-    while (*p == ' ' || *p == '\t') ++p;
-    if (!*p) return false;
-    bool quoted = false;
-    while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
-        if (*p == '"') quoted = !quoted;
-        else if (count < capacity - 1) out[count++] = *p;
-        ++p;
-    }
-    out[count] = 0;
-    return true;
+// The first argument of a command line, after the program name, unquoted.
+static bool FirstArgument(const char *commandLine, char *out, int capacity) {
+    const char *rest = ReadCommandLineWord(commandLine, out, capacity);
+    return rest && ReadCommandLineWord(rest, out, capacity) != nullptr;
 }
-
-}  // namespace
 
 int RunZorvane(HINSTANCE instance, const char *commandLine, int showState) {
     char argument[MAX_PATH];

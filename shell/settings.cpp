@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "shell/application.h"
+#include "shell/winutil.h"
 
 int LanguageBase = 0;
 
@@ -83,24 +84,6 @@ void FormatRunCommand(const char *programPath, char *out, int capacity) {
     snprintf(out, capacity, "\"%s\"", programPath);
 }
 
-namespace {
-
-// The program's own path, the first word of its command line without quotes.
-void OwnProgramPath(char *out, int capacity) {
-    const char *line = GetCommandLineA();
-    while (*line == ' ' || *line == '\t') ++line;
-    int length = 0;
-    if (*line == '"') {
-        ++line;
-        while (*line && *line != '"' && length < capacity - 1) out[length++] = *line++;
-    } else {
-        while (*line && *line != ' ' && *line != '\t' && length < capacity - 1) out[length++] = *line++;
-    }
-    out[length] = 0;
-}
-
-}  // namespace
-
 bool SetRunAtLogon(bool enable) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, RUN_KEY_PATH, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
@@ -110,7 +93,8 @@ bool SetRunAtLogon(bool enable) {
         ok = true;
         if (RegQueryValueExA(key, RUN_VALUE_NAME, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             char path[MAX_PATH], command[MAX_PATH + 3];
-            OwnProgramPath(path, sizeof path);
+            // The program's own path: the first word of its command line, unquoted.
+            ReadCommandLineWord(GetCommandLineA(), path, sizeof path);
             FormatRunCommand(path, command, sizeof command);
             ok = RegSetValueExA(key, RUN_VALUE_NAME, 0, REG_SZ, reinterpret_cast<const BYTE *>(command),
                                 (DWORD)strlen(command) + 1) == ERROR_SUCCESS;

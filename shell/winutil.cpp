@@ -38,3 +38,18 @@ bool ProgramDirectory(char *out, int capacity) {
     strcpy(out, path);
     return true;
 }
+
+const char *ReadCommandLineWord(const char *line, char *out, int capacity) {
+    int length = 0;
+    out[0] = 0;
+    while (*line == ' ' || *line == '\t') ++line;
+    if (!*line) return nullptr;
+    bool quoted = false;
+    while (*line && (quoted || (*line != ' ' && *line != '\t'))) {
+        if (*line == '"') quoted = !quoted;
+        else if (length < capacity - 1) out[length++] = *line;
+        ++line;
+    }
+    out[length] = 0;
+    return line;
+}

@@ -20,4 +20,9 @@ int ReadControlText(HWND dialog, int controlId, char *buffer, int capacity);
 // The directory of this program's executable, with a trailing backslash.
 bool ProgramDirectory(char *out, int capacity);
 
+// Reads the next blank-separated word of a command line into out, quotes removed
+// (blanks inside quotes belong to the word); returns the position after it, or
+// null when only blanks are left.
+const char *ReadCommandLineWord(const char *line, char *out, int capacity);
+
 #endif

@@ -7,6 +7,7 @@
 #include "harness.h"
 #include "shell/application.h"
 #include "shell/settings.h"
+#include "shell/winutil.h"
 #include "shell_support.h"
 
 namespace {
@@ -171,6 +172,26 @@ TEST_CASE(switch_table_ignores_case_and_nothing_else) {
     CHECK_EQ(207, StartCommandForArgument("-L"));
     const char *const others[] = {"", "x", "-", "-xx", "/x", "--x", " -x", "-x ", nullptr};
     for (const char *other : others) CHECK_EQ(0, StartCommandForArgument(other));
+}
+
+TEST_CASE(command_line_words_lose_their_quotes) {
+    const char line[] = "  \"C:\\Program Files\\Zorvane\\Zorvane.exe\"\t-X  \"two words\" a\"b c\"d ";
+    char word[MAX_PATH];
+    const char *rest = ReadCommandLineWord(line, word, sizeof word);
+    CHECK(rest != nullptr);
+    CHECK_STR("C:\\Program Files\\Zorvane\\Zorvane.exe", word);
+    rest = ReadCommandLineWord(rest, word, sizeof word);
+    CHECK_STR("-X", word);
+    rest = ReadCommandLineWord(rest, word, sizeof word);
+    CHECK_STR("two words", word);
+    rest = ReadCommandLineWord(rest, word, sizeof word);
+    CHECK_STR("ab cd", word);
+    CHECK(ReadCommandLineWord(rest, word, sizeof word) == nullptr);
+    CHECK_STR("", word);
+    // A word longer than the buffer is cut, never overrun.
+    char small[4];
+    CHECK(ReadCommandLineWord("abcdefgh", small, sizeof small) != nullptr);
+    CHECK_STR("abc", small);
 }
 
 TEST_CASE(logon_entry_leaves_a_foreign_value_and_any_type_counts) {

@@ -107,6 +107,24 @@ bool OperationForCommand(int command, ProcessOperation *operation) {
 
 bool ProcessOperationRunning() { return operationRunning; }
 
+namespace {
+
+// Finds the row's process window, acts, and removes or deselects the row.
+void ApplyToRow(HWND dialog, HWND listView, int row, ProcessOperation operation) {
+    TargetWindow target;
+    ZeroMemory(&target, sizeof target);
+    char pid[ProcessTextCapacity];
+    ReadProcessCell(listView, row, 1, pid);
+    target.processId = ParseProcessId(pid);
+    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&target));
+    if (ApplyOperation(dialog, operation, target))
+        SendMessageA(listView, LVM_DELETEITEM, row, 0);
+    else
+        DeselectRow(listView, row);
+}
+
+}  // namespace
+
 void ApplyToSelection(HWND dialog, ProcessOperation operation) {
     if (operationRunning) return;
     operationRunning = true;
@@ -117,16 +135,7 @@ void ApplyToSelection(HWND dialog, ProcessOperation operation) {
     for (; remaining > 0; --remaining) {
         int row = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
         if (row < 0) break;
-        TargetWindow target;
-        ZeroMemory(&target, sizeof target);
-        char pid[ProcessTextCapacity];
-        ReadProcessCell(listView, row, 1, pid);
-        target.processId = ParseProcessId(pid);
-        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&target));
-        if (ApplyOperation(dialog, operation, target))
-            SendMessageA(listView, LVM_DELETEITEM, row, 0);
-        else
-            DeselectRow(listView, row);
+        ApplyToRow(dialog, listView, row, operation);
     }
     operationRunning = false;
 }

@@ -148,8 +148,8 @@ TEST_CASE(dialog_lists_processes_in_its_columns) {
         CHECK_EQ(widths[column], session.list.columnWidth(column));
     }
     HWND listView = session.list.listView;
-    CHECK_EQ(LVS_EX_FULLROWSELECT, SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    CHECK_EQ(CLR_NONE, SendMessageA(listView, LVM_GETTEXTBKCOLOR, 0, 0));
+    CHECK_EQ(LVS_EX_FULLROWSELECT, static_cast<DWORD>(SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)));
+    CHECK_EQ(CLR_NONE, static_cast<COLORREF>(SendMessageA(listView, LVM_GETTEXTBKCOLOR, 0, 0)));
 
     // Two helpers of one name: two rows, each with its own PID.
     CHECK_EQ(2, session.list.rowsNamed("proc_idle_helper.exe"));

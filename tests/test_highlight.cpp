@@ -1,0 +1,318 @@
+// Outline and label read back from the screen while the real Zorvane.exe
+// captures: rings and shades, colours following the modifier keys, elliptic
+// windows, erasing on moving, the label; and a long in-process run of drawing
+// and erasing over windows of every size that must not leak GDI objects.
+#include "check.h"
+#include "harness.h"
+#include "selection/capture.h"
+#include "selection/highlight.h"
+#include "selection/target.h"
+#include "selection_support.h"
+#include "shell/application.h"
+
+namespace {
+
+const COLORREF White = RGB(255, 255, 255);
+
+// Boxes from zv_windows.exe and a Zorvane in tray mode, stopped at the end.
+struct Screen {
+    ProgramScope boxes;
+    ProgramScope zorvane;
+    HWND main = nullptr;
+    bool start(const char *boxArguments, DWORD method) {
+        ReleaseAllInput();
+        ResetZorvaneRegistry();
+        SetPreferenceDword("Startup", 5);
+        SetPreferenceDword("Methode", method);
+        if (!StartWindows("zv_windows.exe", boxArguments, &boxes.program)) return false;
+        if (!StartZorvane("", &zorvane.program, &main)) return false;
+        DWORD_PTR answer;
+        return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) != 0;
+    }
+    bool capture(int x, int y) {
+        MovePointer(x, y);
+        PressHotKey();
+        return WaitCaptureHeld(main, true, 10000);
+    }
+};
+
+// True when the pixels inset 0 to 3 from the left edge at row y have the four shades.
+bool RingsAt(int left, int y, int colour) {
+    for (int i = 0; i < 4; ++i)
+        if (!PixelIs(left + i, y, HighlightShade(colour, i))) return false;
+    return true;
+}
+
+bool WaitRings(int left, int y, int colour) {
+    return WaitFor([&] { return RingsAt(left, y, colour); }, 10000);
+}
+
+bool IsAnyShade(COLORREF pixel) {
+    for (int n = 0; n < 5; ++n)
+        for (int j = 0; j < 4; ++j)
+            if (pixel == HighlightShade(n, j)) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_CASE(rectangle_gets_four_rings_whose_colour_follows_the_keys) {
+    Screen screen;
+    CHECK(screen.start("box 200 200 300 200", 1004));  // Hide: sky blue
+    CHECK(screen.capture(350, 300));
+    CHECK(WaitRings(200, 300, 4));
+    // Every side: inset 0 to 3 in the four shades, the window's own pixels inside.
+    for (int i = 0; i < 4; ++i) {
+        COLORREF shade = HighlightShade(4, i);
+        CHECK(PixelIs(200 + i, 250, shade) && PixelIs(499 - i, 250, shade));
+        CHECK(PixelIs(260, 200 + i, shade) && PixelIs(260, 399 - i, shade));
+    }
+    CHECK(PixelIs(204, 250, White) && PixelIs(260, 204, White) && PixelIs(495, 350, White));
+
+    struct Keys {
+        WORD first, second;
+        int colour;
+    } keys[] = {
+        {VK_LCONTROL, 0, 3},         // Close: green
+        {VK_LSHIFT, 0, 1},           // KillThread: orange
+        {VK_LCONTROL, VK_LSHIFT, 0}, // KillProcess: red
+        {VK_RCONTROL, 0, 4},         // the PidKey is no Ctrl: configured Hide
+    };
+    for (const Keys &k : keys) {
+        KeyDown(k.first);
+        if (k.second) KeyDown(k.second);
+        bool followed = k.colour == 4 ? (PumpMessages(400), RingsAt(200, 300, 4)) : WaitRings(200, 300, k.colour);
+        if (k.second) KeyUp(k.second);
+        KeyUp(k.first);
+        CHECK(followed);
+        CHECK(WaitRings(200, 300, 4));
+    }
+}
+
+TEST_CASE(out_of_range_action_paints_red) {
+    Screen screen;
+    CHECK(screen.start("box 200 200 300 200", 4242));
+    CHECK(screen.capture(350, 300));
+    CHECK(WaitRings(200, 300, 0));
+}
+
+TEST_CASE(elliptic_window_gets_rings_on_its_ellipse) {
+    Screen screen;
+    CHECK(screen.start("ellipse 600 200 300 200", 1000));
+    CHECK(screen.capture(750, 300));
+    // Left end of the middle row and top of the middle column: inset 0 to 3.
+    CHECK(WaitRings(600, 300, 3));
+    for (int i = 0; i < 4; ++i) CHECK(PixelIs(750, 200 + i, HighlightShade(3, i)));
+    // The bounding box's corners lie outside the ellipse: nothing painted there.
+    CHECK(!IsAnyShade(ScreenPixel(601, 201)));
+    CHECK(!IsAnyShade(ScreenPixel(897, 397)));
+    CHECK(PixelIs(650, 300, White));
+}
+
+TEST_CASE(moving_to_another_window_restores_the_old_one) {
+    Screen screen;
+    CHECK(screen.start("box 100 200 300 200 box 600 200 300 200", 1000));
+    CHECK(screen.capture(250, 300));
+    CHECK(WaitRings(100, 300, 3));
+    MovePointer(750, 300);
+    CHECK(WaitRings(600, 300, 3));
+    // The old band and label repaint as the window's own white.
+    CHECK(WaitFor([&] {
+        for (int i = 0; i < 4; ++i)
+            if (!PixelIs(100 + i, 300, White) || !PixelIs(250, 200 + i, White)) return false;
+        return true;
+    }, 3000));
+    CHECK(WaitPixel(250, 300, White, true, 3000));
+}
+
+namespace {
+
+// The inked (not white) pixels of a rectangle, as a byte per pixel, and how
+// many of them have the label colour itself. Text may be smoothed, and drawing
+// it again over itself darkens its edges, but its inked pixels stay the same.
+struct InkMask {
+    int width = 0, height = 0, inColour = 0;
+    unsigned char bits[400 * 100];
+    void read(HDC source, int x, int y, int w, int h, COLORREF colour) {
+        width = w;
+        height = h;
+        inColour = 0;
+        HDC memory = CreateCompatibleDC(source);
+        BITMAPINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void *pixels = nullptr;
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
+        GdiFlush();
+        const DWORD *p = static_cast<const DWORD *>(pixels);
+        DWORD want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        for (int i = 0; i < w * h; ++i) {
+            int column = i % w, row = i / w;
+            // The rings are left out: only what lies 4 pixels inside counts.
+            bool inside = column >= 4 && column < w - 4 && row >= 4 && row < h - 4;
+            DWORD pixel = p[i] & 0xFFFFFF;
+            bits[i] = inside && pixel != 0xFFFFFF;
+            inColour += inside && pixel == want;
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
+    bool same(const InkMask &other) const {
+        return width == other.width && height == other.height && memcmp(bits, other.bits, width * height) == 0;
+    }
+};
+
+// Draws the label as Zorvane does, straight onto the screen over a white window
+// of the same size: centred on one line, the darkest shade, the screen's font.
+void DrawReferenceLabel(const char *text, int left, int top, int w, int h, COLORREF colour) {
+    HDC screen = GetDC(nullptr);
+    RECT rect = {left, top, left + w, top + h};
+    FillRect(screen, &rect, (HBRUSH)GetStockObject(WHITE_BRUSH));  // the window's own white
+    SetBkMode(screen, TRANSPARENT);
+    SetTextColor(screen, colour);
+    DrawTextA(screen, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS);
+    ReleaseDC(nullptr, screen);
+}
+
+// Waits until the labelled window (inside its rings) carries the same ink as the
+// text drawn on the reference window below it.
+bool WaitLabel(int left, int top, int referenceTop, int w, int h, const char *text, COLORREF colour) {
+    static InkMask expected, seen;
+    return WaitFor([&] {
+        DrawReferenceLabel(text, left, referenceTop, w, h, colour);
+        HDC screen = GetDC(nullptr);
+        expected.read(screen, left, referenceTop, w, h, colour);
+        seen.read(screen, left, top, w, h, colour);
+        ReleaseDC(nullptr, screen);
+        return expected.inColour > 0 && seen.inColour > 0 && seen.same(expected);
+    }, 10000);
+}
+
+}  // namespace
+
+TEST_CASE(label_shows_the_executable_or_the_process_id) {
+    Screen screen;
+    // The lower box is the reference: the test writes the expected text on it.
+    CHECK(screen.start("box 300 500 400 100 box 300 650 400 100", 1000));
+    CHECK(screen.capture(500, 550));
+    CHECK(WaitRings(300, 550, 3));
+    COLORREF dark = HighlightShade(3, 3);
+    CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));
+    char pid[32];
+    snprintf(pid, sizeof pid, "%lu", screen.boxes.program.pid());
+    KeyDown(VK_RCONTROL);
+    bool shown = WaitLabel(300, 500, 650, 400, 100, pid, dark);
+    KeyUp(VK_RCONTROL);
+    CHECK(shown);
+    CHECK(RingsAt(300, 550, 3));  // the outline stays while the label changes
+    CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));
+}
+
+namespace {
+
+LRESULT CALLBACK StressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Sets up this process's Application as Zorvane's start-up would for drawing.
+HWND MakeStressMain() {
+    Application &app = App();
+    app.instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = StressProc;
+    windowClass.hInstance = app.instance;
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    windowClass.lpszClassName = "ZvStressMain";
+    RegisterClassA(&windowClass);
+    app.mainWindow = CreateWindowExA(0, "ZvStressMain", "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     app.instance, nullptr);
+    app.OsVersion.platformId = VER_PLATFORM_WIN32_NT;
+    app.OsVersion.major = 6;
+    app.ActionMethod = 1000;
+    CreateHighlightBrushes();
+    return app.mainWindow;
+}
+
+HWND MakeStressWindow(int x, int y, int w, int h, int shape) {
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "ZvStressMain", "",
+                                  WS_POPUP, x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    if (shape == 1) SetWindowRgn(window, CreateEllipticRgn(0, 0, w, h), FALSE);
+    if (shape == 2) SetWindowRgn(window, CreateRoundRectRgn(0, 0, w, h, 9, 9), FALSE);
+    return window;
+}
+
+}  // namespace
+
+TEST_CASE(small_windows_and_thousands_of_ticks_leak_nothing) {
+    Application &app = App();
+    CHECK(MakeStressMain() != nullptr);
+    struct Size {
+        int w, h, shape;
+    } sizes[] = {{300, 200, 0}, {1, 1, 0}, {2, 3, 0}, {5, 5, 1}, {8, 8, 0}, {9, 9, 2}, {10, 4, 1},
+                 {8, 200, 0},  {200, 8, 1}, {4, 4, 2}, {120, 80, 1}, {60, 60, 2}, {0, 0, 0}};
+    const int count = sizeof sizes / sizeof sizes[0];
+    HWND windows[count];
+    for (int i = 0; i < count; ++i)
+        windows[i] = MakeStressWindow(20 + (i % 5) * 320, 20 + (i / 5) * 240, sizes[i].w, sizes[i].h, sizes[i].shape);
+    PumpMessages(100);
+
+    // Small windows: the band is the whole shape; larger ones keep a 4-pixel band.
+    TargetWindow target;
+    ZeroMemory(&target, sizeof target);
+    RECT box;
+    target.pointedWindow = windows[4];  // 8 x 8
+    DrawHighlight(&target, true);
+    CHECK(app.capture.BandRegion != nullptr);
+    GetRgnBox(app.capture.BandRegion, &box);
+    CHECK(box.left == 0 && box.top == 0 && box.right == 8 && box.bottom == 8);
+    EraseHighlight();
+    CHECK(app.capture.BandRegion == nullptr);
+    target.pointedWindow = windows[0];  // 300 x 200
+    DrawHighlight(&target, true);
+    CHECK(app.capture.BandRegion != nullptr);
+    CHECK(PtInRegion(app.capture.BandRegion, 0, 0) && PtInRegion(app.capture.BandRegion, 3, 100));
+    CHECK(!PtInRegion(app.capture.BandRegion, 4, 100) && !PtInRegion(app.capture.BandRegion, 150, 100));
+    // The label rectangle: 20 pixels high, centred.
+    CHECK_EQ(20 + 100 - 10, app.capture.LabelRect.top);
+    CHECK_EQ(20, app.capture.LabelRect.bottom - app.capture.LabelRect.top);
+    EraseHighlight();
+    target.pointedWindow = windows[12];  // 0 x 0: nothing to draw, no band
+    DrawHighlight(&target, true);
+    CHECK(app.capture.BandRegion == nullptr);
+    EraseHighlight();
+
+    lstrcpyA(app.capture.LabelText, "a rather long label\\that\\is\\a\\path\\to\\something.exe");
+    GdiCount before = MeasureGdiObjects();
+    DWORD t0 = GetTickCount();
+    const int ticks = 2000;
+    for (int tick = 0; tick < ticks; ++tick) {
+        bool changed = tick % 4 == 0;
+        if (changed) {
+            EraseHighlight();
+            target.pointedWindow = windows[(tick / 4) % count];
+        }
+        if (tick % 9 == 0) EraseLabel();
+        app.ActionMethod = 1000 + tick % 7;
+        DrawHighlight(&target, changed);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    EraseHighlight();
+    DWORD elapsed = GetTickCount() - t0;
+    PumpMessages(50);
+    GdiCount after = MeasureGdiObjects();
+    printf("  GDI objects (%s): %ld before, %ld after %d ticks (%lu ms)\n",
+           before.counted ? "GetGuiResources" : "free handles", before.value, after.value, ticks, elapsed);
+    for (HWND window : windows) DestroyWindow(window);
+    DeleteHighlightBrushes();
+    CHECK_EQ(0, GdiObjectsGained(before, after));
+}

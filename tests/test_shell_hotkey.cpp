@@ -1,6 +1,7 @@
-// The global hot key Windows+Alt+X: typed, it reaches Zorvane's main window and
-// starts a capture; other modifiers, typed or posted, start nothing; a second
-// instance cannot take it from the first.
+// The keyboard: the global hot key Windows+Alt+X reaches Zorvane's main window
+// and starts a capture, other modifiers start nothing, a second instance cannot
+// take the hot key from the first; the accelerators act while the main window
+// has the focus.
 #include "check.h"
 #include "harness.h"
 #include "shell_support.h"
@@ -79,4 +80,71 @@ TEST_CASE(second_instance_adds_its_icon_but_first_keeps_hot_key) {
     CHECK(CloseAndWait(first, firstWindow, &code));
     CHECK_EQ(0, code);
     CHECK(HotKeyIsFree());
+}
+
+namespace {
+
+HWND FocusOfThreadOf(HWND window) {
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void PressWith(WORD modifier, WORD key) {
+    KeyDown(modifier);
+    PressKey(key);
+    KeyUp(modifier);
+}
+
+// Waits for the dialog of the process that has the control, closes it with
+// Cancel and waits until the main window has the keyboard focus again.
+bool CloseDialogOf(const Program &program, HWND mainWindow, int controlId) {
+    HWND dialog = nullptr;
+    // Found as soon as it exists; its controls come a moment later.
+    if (!WaitFor(
+            [&] {
+                dialog = FindProcessTopWindow(program.pid(), "#32770", nullptr);
+                return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, controlId);
+            },
+            15000))
+        return false;
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return WaitFor([&] { return !IsWindow(dialog) && FocusOfThreadOf(mainWindow) == mainWindow; }, 15000);
+}
+
+}  // namespace
+
+TEST_CASE(accelerators_act_while_main_window_has_focus) {
+    ResetZorvaneRegistry();
+    InputGuard input;
+    FakeTray tray;
+    Program zorvane;
+    ProgramGuard guard(zorvane);
+    HWND window;
+    CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
+    // A capture brings the main window to the front; it keeps the focus after.
+    PressHotKey();
+    CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 10000));
+    CHECK(EndCaptureOf(window));
+    CHECK(WaitFor([&] { return FocusOfThreadOf(window) == window; }, 5000));
+
+    PressWith(VK_LCONTROL, 'X');
+    CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 10000));
+    CHECK(EndCaptureOf(window));
+    PressWith(VK_LCONTROL, 'P');
+    CHECK(CloseDialogOf(zorvane, window, 1000));  // Preferences: its first action button
+    PressWith(VK_LCONTROL, 'L');
+    CHECK(CloseDialogOf(zorvane, window, 1007));  // the process list
+    PressWith(VK_LMENU, VK_OEM_2);                // Alt+"/"
+    CHECK(CloseDialogOf(zorvane, window, 1005));  // About: the site link
+    CHECK(zorvane.running());
+
+    PressWith(VK_LCONTROL, 'Q');
+    bool ended = false;
+    DWORD code = 99;
+    WaitFor([&] { return (ended = zorvane.waitExit(0, &code)); }, 15000);
+    CHECK(ended);
+    CHECK_EQ(0, code);
 }

@@ -1,0 +1,158 @@
+// Costs of the selection work, each as a multiple of one bare WindowFromPoint
+// measured in the same run: light and full resolution, an idle and a painting
+// capture tick; and the delay from the hot key to the first outline pixel of
+// the real Zorvane.exe. Run from the bin folder (it starts zv_windows.exe and
+// Zorvane.exe beside it) on a display nobody else uses.
+#include <windows.h>
+#include <stdio.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+#include "harness.h"
+#include "selection/capture.h"
+#include "selection/highlight.h"
+#include "selection/target.h"
+#include "selection_support.h"
+#include "shell/application.h"
+
+namespace {
+
+const int BoxLeft = 300, BoxTop = 300;
+
+double Now() {
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return (double)counter.QuadPart * 1e6 / (double)frequency.QuadPart;  // microseconds
+}
+
+int CountProcesses() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Average microseconds of one call over the repetitions.
+template <typename F> double Measure(int repetitions, F f) {
+    double start = Now();
+    for (int i = 0; i < repetitions; ++i) f();
+    return (Now() - start) / repetitions;
+}
+
+LRESULT CALLBACK BenchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// This process's Application set up as Zorvane's start-up does, holding the capture.
+void SetUpCapture() {
+    Application &app = App();
+    app.instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = BenchProc;
+    windowClass.hInstance = app.instance;
+    windowClass.lpszClassName = "ZvBenchMain";
+    RegisterClassA(&windowClass);
+    app.mainWindow = CreateWindowExA(0, "ZvBenchMain", "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     app.instance, nullptr);
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    app.OsVersion.platformId = version.dwPlatformId;
+    app.OsVersion.major = version.dwMajorVersion;
+    app.OsVersion.minor = version.dwMinorVersion;
+    app.ActionMethod = 1000;
+    CreateHighlightBrushes();
+    SetCapture(app.mainWindow);
+}
+
+void PumpPending() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// Milliseconds from the hot key to the first outline pixel on the screen, or -1.
+double HotKeyToOutline(HWND zorvane) {
+    COLORREF green = HighlightShade(3, 0);
+    WaitPixel(BoxLeft, BoxTop, green, false, 5000);
+    double start = Now();
+    PressHotKey();
+    while (!PixelIs(BoxLeft, BoxTop, green)) {
+        if (Now() - start > 10e6) return -1;
+    }
+    double elapsed = (Now() - start) / 1000;
+    // Held until the next tick has seen it.
+    KeyDown(VK_ESCAPE);
+    WaitCaptureHeld(zorvane, false, 5000);
+    KeyUp(VK_ESCAPE);
+    return elapsed;
+}
+
+}  // namespace
+
+int main() {
+    ReleaseAllInput();
+    ResetZorvaneRegistry();
+    SetPreferenceDword("Startup", 5);
+    ProgramScope box;
+    if (!StartWindows("zv_windows.exe", "box 300 300 400 250", &box.program)) {
+        printf("zv_windows.exe did not start\n");
+        return 1;
+    }
+    MovePointer(BoxLeft + 200, BoxTop + 125);
+    PumpMessages(200);
+
+    POINT point = {BoxLeft + 200, BoxTop + 125};
+    double bare = Measure(3000, [&] { WindowFromPoint(point); });
+    TargetWindow target;
+    double light = Measure(3000, [&] { ResolveTarget(&target, false); });
+    double full = Measure(200, [&] { ResolveTarget(&target, true); });
+    int processes = CountProcesses();
+
+    // Capture ticks resting on one window: three idle ticks, then one that paints.
+    SetUpCapture();
+    CaptureTick();  // the first tick finds a new window
+    PumpPending();
+    double idleTotal = 0, paintTotal = 0;
+    int idleCount = 0, paintCount = 0;
+    for (int i = 0; i < 800; ++i) {
+        double start = Now();
+        CaptureTick();
+        double spent = Now() - start;
+        if (App().capture.RedrawPhase == 0) paintTotal += spent, ++paintCount;
+        else idleTotal += spent, ++idleCount;
+        PumpPending();
+    }
+    EndCapture("Normal end capture\n");
+    PumpPending();
+    double idle = idleTotal / std::max(idleCount, 1), paint = paintTotal / std::max(paintCount, 1);
+
+    printf("bare WindowFromPoint      %8.1f us  (1.0)\n", bare);
+    printf("light resolution          %8.1f us  x %.1f\n", light, light / bare);
+    printf("full resolution           %8.1f us  x %.1f  (%d processes)\n", full, full / bare, processes);
+    printf("idle capture tick         %8.1f us  x %.1f  (%d ticks)\n", idle, idle / bare, idleCount);
+    printf("painting capture tick     %8.1f us  x %.1f  (%d ticks)\n", paint, paint / bare, paintCount);
+
+    ProgramScope zorvane;
+    HWND main = nullptr;
+    SetPreferenceDword("Methode", 1000);
+    if (!StartZorvane("", &zorvane.program, &main)) {
+        printf("Zorvane.exe did not start\n");
+        return 1;
+    }
+    DWORD_PTR answer;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
+    double delays[5];
+    for (double &delay : delays) delay = HotKeyToOutline(main);
+    std::sort(delays, delays + 5);
+    printf("hot key to first outline  %8.1f ms median, %.1f ms min, %.1f ms max (5 runs; 200 ms of it is the delay timer)\n",
+           delays[2], delays[0], delays[4]);
+    return 0;
+}

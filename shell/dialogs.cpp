@@ -66,6 +66,10 @@ HFONT MakeLinkFont(HDC dc) {
 INT_PTR OnLinkColour(HDC dc, HWND control) {
     if (GetDlgCtrlID(control) != IDC_LINK) return FALSE;
     Application &app = App();
+    // Some static controls ask for their colours before they select their font:
+    // copy the control's own font (the dialog's, then the link font itself).
+    HFONT controlFont = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    if (controlFont) SelectObject(dc, controlFont);
     HFONT font = MakeLinkFont(dc);
     if (font) {
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

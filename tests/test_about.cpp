@@ -42,6 +42,29 @@ struct InProcessDialog {
     HWND link() const { return GetDlgItem(dialog, 1005); }
 };
 
+// What a font looks like once selected into a context.
+struct FontLook {
+    char face[32];
+    LONG height;
+    LONG weight;
+    bool underlined;
+};
+
+FontLook LookOf(HFONT font) {
+    FontLook look;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    GetTextFaceA(dc, sizeof look.face, look.face);
+    look.height = metrics.tmHeight;
+    look.weight = metrics.tmWeight;
+    look.underlined = metrics.tmUnderlined != 0;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return look;
+}
+
 POINT Centre(HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);
@@ -81,6 +104,13 @@ TEST_CASE(about_link_font_is_one_underlined_font_at_a_time) {
     CHECK(GetObjectA(font, sizeof described, &described) == sizeof described);
     CHECK(described.lfUnderline);
     CHECK(reinterpret_cast<HFONT>(SendMessageA(about.link(), WM_GETFONT, 0, 0)) == font);
+    // The same face and size as the dialog's text, only underlined.
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(about.dialog, WM_GETFONT, 0, 0));
+    FontLook linkLook = LookOf(font), dialogLook = LookOf(dialogFont);
+    CHECK_STR(dialogLook.face, linkLook.face);
+    CHECK_EQ(dialogLook.height, linkLook.height);
+    CHECK_EQ(dialogLook.weight, linkLook.weight);
+    CHECK(linkLook.underlined && !dialogLook.underlined);
     RECT linkRect;
     GetWindowRect(about.link(), &linkRect);
     CHECK(ScreenRectHasColour(linkRect, RGB(0, 0, 255)));

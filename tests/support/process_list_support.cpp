@@ -15,6 +15,7 @@ struct DialogQuery {
     DWORD processId;
     bool wantList;
     HWND found;
+    int count;
 };
 
 BOOL CALLBACK MatchZorvaneDialog(HWND window, LPARAM lParam) {
@@ -32,15 +33,18 @@ BOOL CALLBACK MatchZorvaneDialog(HWND window, LPARAM lParam) {
         GetWindowTextA(window, title, sizeof title);
         if (strcmp(title, "Zorvane") != 0) return TRUE;
     }
-    query->found = window;
-    return FALSE;
+    if (!query->found) query->found = window;
+    ++query->count;
+    return TRUE;
 }
 
-HWND FindZorvaneDialog(DWORD zorvaneId, bool wantList) {
-    DialogQuery query = {zorvaneId, wantList, nullptr};
+DialogQuery QueryZorvaneDialogs(DWORD zorvaneId, bool wantList) {
+    DialogQuery query = {zorvaneId, wantList, nullptr, 0};
     EnumWindows(MatchZorvaneDialog, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    return query;
 }
+
+HWND FindZorvaneDialog(DWORD zorvaneId, bool wantList) { return QueryZorvaneDialogs(zorvaneId, wantList).found; }
 
 BOOL CALLBACK FindStaticText(HWND child, LPARAM lParam) {
     char className[32];
@@ -237,6 +241,8 @@ void ProgramGroup::stopAll() {
 }
 
 HWND FindProcessListDialog(DWORD zorvaneId) { return FindZorvaneDialog(zorvaneId, true); }
+
+int CountProcessListDialogs(DWORD zorvaneId) { return QueryZorvaneDialogs(zorvaneId, true).count; }
 
 HWND FindFailureBox(DWORD zorvaneId) { return FindZorvaneDialog(zorvaneId, false); }
 

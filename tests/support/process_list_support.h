@@ -54,6 +54,9 @@ struct ProgramGroup {
 // Zorvane's process list dialog (a dialog holding control 1007), or 0.
 HWND FindProcessListDialog(DWORD zorvaneId);
 
+// How many process list dialogs the process shows.
+int CountProcessListDialogs(DWORD zorvaneId);
+
 // A failure box of Zorvane (a dialog captioned "Zorvane" without a list), or 0.
 HWND FindFailureBox(DWORD zorvaneId);
 

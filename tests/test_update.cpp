@@ -171,6 +171,17 @@ TEST_CASE(check_result_codes_against_loopback_server) {
         CHECK_EQ(BadData, CheckForUpdateAgainst(&client, check.url, ZorvanePath()));
     }
 
+    // The address is put in canonical form before it is opened.
+    char roundabout[160];
+    snprintf(roundabout, sizeof roundabout, "http://127.0.0.1:%d/files/../ZorvanePAD.xml", server.port());
+    server.setBodyText("<PROGRAM_VERSION>1.0</PROGRAM_VERSION>");
+    {
+        UpdateClient client;
+        CHECK_EQ(NewerAvailable, CheckForUpdateAgainst(&client, roundabout, ZorvanePath()));
+    }
+    server.lastRequestLine(line, sizeof line);
+    CHECK_STR("GET /ZorvanePAD.xml HTTP/1.1", line);
+
     // The test program itself carries no version resource.
     server.setBodyText("<PROGRAM_VERSION>1.0</PROGRAM_VERSION>");
     {

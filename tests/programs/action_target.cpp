@@ -3,13 +3,11 @@
 // 10 frame got WM_CLOSE, 11 worker window got WM_CLOSE, 20 worker loop ended on
 // WM_QUIT, 30 worker thread terminated from outside (exit code 0), 40 main
 // loop ended on WM_QUIT; a terminated process leaves the killer's code (0).
-// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | desktop]
+// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost]
 //   protect: nobody may open the process or the worker thread for termination;
-//   ghost:   the frame is of class "Ghost" titled "<title> (Not Responding)";
-//   desktop: a "Progman" / "SHELLDLL_DefView" / "FolderView" list view chain.
+//   ghost:   the frame is of class "Ghost" titled "<title> (Not Responding)".
 #include <windows.h>
 #include <aclapi.h>
-#include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -76,17 +74,6 @@ void DenyAllAccess(HANDLE object) {
     SetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr);
 }
 
-void MakeDesktopChain() {
-    RegisterClassNamed("Progman", DefWindowProcA);
-    RegisterClassNamed("SHELLDLL_DefView", DefWindowProcA);
-    InitCommonControls();
-    HWND manager = MakeTopWindow("Progman", "Program Manager", layout.y, WS_POPUP | WS_VISIBLE);
-    HWND view = CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, 0, 0, layout.w, layout.h,
-                                manager, nullptr, GetModuleHandleA(nullptr), nullptr);
-    CreateWindowExA(0, "SysListView32", "FolderView", WS_CHILD | WS_VISIBLE, 0, 0, layout.w, layout.h, view,
-                    nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 // Runs the main loop while watching the worker thread; returns the exit code.
 int RunLoop(HANDLE worker) {
     for (;;) {
@@ -116,10 +103,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     layout.h = atoi(__argv[5]);
     const char *mode = __argc > 6 ? __argv[6] : "";
 
-    if (strcmp(mode, "desktop") == 0) {
-        MakeDesktopChain();
-        return RunLoop(nullptr);
-    }
     if (strcmp(mode, "ghost") == 0) {
         char caption[260];
         snprintf(caption, sizeof caption, "%s (Not Responding)", layout.title);

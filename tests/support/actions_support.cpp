@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "selection/highlight.h"
+#include "selection_support.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
@@ -35,9 +37,6 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
     if (mode && strcmp(mode, "ghost") == 0) {
         frameClass = "Ghost";
         snprintf(frameTitle, sizeof frameTitle, "%s (Not Responding)", title);
-    } else if (mode && strcmp(mode, "desktop") == 0) {
-        frameClass = "Progman";
-        snprintf(frameTitle, sizeof frameTitle, "Program Manager");
     }
     char workerTitle[300];
     snprintf(workerTitle, sizeof workerTitle, "%s thread", title);
@@ -261,4 +260,43 @@ HWND DestroyedWindow() {
                                   GetModuleHandleA(nullptr), nullptr);
     DestroyWindow(window);
     return window;
+}
+
+bool ZorvaneSession::start(const char *arguments, LONG method, LONG locale) {
+    ReleaseAllInput();
+    ResetZorvaneRegistry();
+    SetPreferenceDword("Startup", 5);  // no balloon
+    SetPreferenceDword("Methode", (DWORD)method);
+    SetPreferenceDword("Langage", (DWORD)locale);
+    if (!StartZorvane(arguments, &program, &main)) return false;
+    // Answered once start-up is over and the loop runs: the hot key is registered.
+    DWORD_PTR answer;
+    return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) != 0;
+}
+
+bool ZorvaneSession::captureOver(HWND window, COLORREF colour, bool hotKey) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return false;
+    // Below the label: erasing the label flashes a window there, and a window
+    // appearing under the pointer makes Wine take the key state from the X
+    // server, which knows nothing of keys held through SendInput.
+    MovePointer((rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) * 3 / 4);
+    if (hotKey) PressHotKey();
+    return WaitCaptureHeld(main, true, 10000) && WaitPixel(rect.left, rect.top, colour, true, 10000);
+}
+
+COLORREF ActionColour(LONG action) { return HighlightColor(HighlightColorIndex(action)); }
+
+void SetZorvaneWineVersion(const char *version) {
+    const char *path = "Software\\Wine\\AppDefaults\\Zorvane.exe";
+    if (!version) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, path);
+        return;
+    }
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version), (DWORD)strlen(version) + 1);
+    RegCloseKey(key);
 }

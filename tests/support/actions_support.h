@@ -20,15 +20,15 @@ enum {
 // A started action_target.exe with its windows.
 struct ActionTarget {
     Program program;
-    HWND frame;   // main-thread window (the "Ghost" or "Progman" window in those modes)
-    HWND worker;  // worker-thread window, 0 in the ghost and desktop modes
+    HWND frame;   // main-thread window (the "Ghost" window in that mode)
+    HWND worker;  // worker-thread window, 0 in the ghost mode
     DWORD mainThread;
     DWORD workerThread;
     void stop() { program.stop(); }
 };
 
 // Starts the target (exe beside the tests unless a full path is given) and waits
-// for its windows. mode: "", "protect", "ghost" or "desktop".
+// for its windows. mode: "", "protect" or "ghost".
 bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
                        const char *exePath = nullptr);
 
@@ -77,6 +77,28 @@ struct UiThread {
 bool StartUiThread(void (*job)(void *), void *context, UiThread *ui);
 LONG ShieldMessagesSeen();
 void ResetShieldMessagesSeen();
+
+// A Zorvane.exe started from a clean registry (no balloon) with the action
+// setting "Methode" and the language "Langage"; stopped at the end of the scope.
+struct ZorvaneSession {
+    Program program;
+    HWND main;
+    ZorvaneSession() { ZeroMemory(this, sizeof *this); }
+    ~ZorvaneSession() { program.stop(); }
+    bool start(const char *arguments, LONG method, LONG locale = 1033);
+    // Moves the pointer into the window below its label, starts a capture with the hot key
+    // (unless hotKey is false: "-x" started one) and waits until the window is
+    // outlined in the colour.
+    bool captureOver(HWND window, COLORREF colour, bool hotKey = true);
+    bool ends(DWORD timeoutMs = 15000) { return program.waitExit(timeoutMs); }
+};
+
+// Colour of the outline for an action.
+COLORREF ActionColour(LONG action);
+
+// Sets (or with version null deletes) the Windows version that Wine reports to
+// Zorvane.exe: "winxp" makes it an NT 5 system.
+void SetZorvaneWineVersion(const char *version);
 
 // A thread id and a process id that existed and have ended, and a destroyed window.
 DWORD EndedThreadId();

@@ -28,8 +28,8 @@ enum { ProcessTextCapacity = 255 };
 void ReadProcessCell(HWND listView, int row, int column, char *out);
 
 // Puts the rows in the order of the comparison (stable). The callback gets
-// the indexes of rows of the unchanged list: the order is worked out first and
-// the rows are rewritten after, so that every comparison reads the rows it names
+// indexes of rows of the unchanged list: the order is worked out first and
+// the rows are moved after, so that every comparison reads the rows it names
 // (a list view that moves rows while it sorts would hand it stale indexes).
 void SortProcessRows(HWND listView, PFNLVCOMPARE compare, ProcessSortSpec *spec);
 

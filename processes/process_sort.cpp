@@ -14,24 +14,18 @@ namespace {
 // One flag for the whole program, never reset: the first click sorts descending.
 bool sortDescendingNext = true;
 
-// One row as the list shows it: its four cells and its selection and focus.
-struct RowCopy {
-    char cells[4][ProcessTextCapacity];
-    UINT state;
-};
-
-void WriteRow(HWND listView, int row, const RowCopy &copy) {
+void SetRowParam(HWND listView, int row, LPARAM value) {
     LVITEMA item;
-    for (int column = 0; column < 4; ++column) {
-        ZeroMemory(&item, sizeof item);
-        item.iSubItem = column;
-        item.pszText = const_cast<char *>(copy.cells[column]);
-        SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    }
     ZeroMemory(&item, sizeof item);
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = copy.state;
-    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = value;
+    SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// Orders rows by the rank that SortProcessRows gave them.
+int CALLBACK CompareRanks(LPARAM first, LPARAM second, LPARAM) {
+    return first < second ? -1 : (first > second ? 1 : 0);
 }
 
 }  // namespace
@@ -44,13 +38,11 @@ void SortProcessRows(HWND listView, PFNLVCOMPARE compare, ProcessSortSpec *spec)
     LPARAM sortSpec = reinterpret_cast<LPARAM>(spec);
     std::stable_sort(order.begin(), order.end(),
                      [&](int first, int second) { return compare(first, second, sortSpec) < 0; });
-    std::vector<RowCopy> rows(count);
-    for (int row = 0; row < count; ++row) {
-        for (int column = 0; column < 4; ++column) ReadProcessCell(listView, row, column, rows[row].cells[column]);
-        rows[row].state = static_cast<UINT>(
-            SendMessageA(listView, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED));
-    }
-    for (int row = 0; row < count; ++row) WriteRow(listView, row, rows[order[row]]);
+    // The rank rides on the rows only while the list view moves them (with
+    // their texts, selection and focus); rows carry no item data otherwise.
+    for (int rank = 0; rank < count; ++rank) SetRowParam(listView, order[rank], rank);
+    SendMessageA(listView, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareRanks));
+    for (int row = 0; row < count; ++row) SetRowParam(listView, row, 0);
 }
 
 void ReadProcessCell(HWND listView, int row, int column, char *out) {

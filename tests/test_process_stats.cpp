@@ -191,9 +191,25 @@ TEST_CASE(text_columns_sort_without_regard_to_case) {
     rows.sort(0, true);
     rows.column(0, joined, sizeof joined);
     CHECK_STR("Gamma.exe|beta.exe|alpha2.exe|ALPHA.EXE", joined);
+    // The selection moves with its row, and no item data stays on the rows.
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageA(rows.list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));  // beta.exe
     rows.sort(2, false);
     rows.column(2, joined, sizeof joined);
     CHECK_STR("00:00:00.999|01:02:03.004|100:00:00.000|99:59:59.999", joined);
+    CHECK_EQ(2, SendMessageA(rows.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    CHECK_EQ(1, SendMessageA(rows.list, LVM_GETSELECTEDCOUNT, 0, 0));
+    for (int row = 0; row < rows.count(); ++row) {
+        ZeroMemory(&item, sizeof item);
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        item.lParam = 77;
+        CHECK(SendMessageA(rows.list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        CHECK_EQ(0, item.lParam);
+    }
 }
 
 TEST_CASE(direction_toggle_flips_on_every_click_across_columns) {

@@ -171,8 +171,7 @@ TEST_CASE(failure_box_in_each_language_with_retry_through_liftrun) {
         bool retry;
     } cases[] = {
         {1033, KillProcess, "Unable to kill selected Window process.", false},
-        {1031, KillProcess, "Es war nicht möglich den Prozess des ausgewählten Fensters auszulöschen!", false},
-        {1033, KillThread, "Unable to kill selected Window thread.", false},
+        {1031, KillThread, "Es war nicht möglich den Thread des ausgewählten Fensters auszulöschen!", false},
         {1036, KillProcess, "Impossible de tuer ce processus.\nVous n'avez pas les droits nécessaires.", true},
     };
     for (const Case &c : cases) {

@@ -3,9 +3,10 @@
 // 10 frame got WM_CLOSE, 11 worker window got WM_CLOSE, 20 worker loop ended on
 // WM_QUIT, 30 worker thread terminated from outside (exit code 0), 40 main
 // loop ended on WM_QUIT; a terminated process leaves the killer's code (0).
-// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost]
+// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | alone]
 //   protect: nobody may open the process or the worker thread for termination;
-//   ghost:   the frame is of class "Ghost" titled "<title> (Not Responding)".
+//   ghost:   the frame is of class "Ghost" titled "<title> (Not Responding)";
+//   alone:   the frame only, with a line of text, as a sample application.
 #include <windows.h>
 #include <aclapi.h>
 #include <stdio.h>
@@ -24,7 +25,21 @@ struct TargetLayout {
 TargetLayout layout;
 bool frameClosed = false;
 
+void PaintSampleText(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    client.top += 20;
+    DrawTextA(dc, "A sample application window. Zorvane closes it.", -1, &client, DT_CENTER | DT_SINGLELINE);
+    EndPaint(window, &paint);
+}
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PaintSampleText(window);
+        return 0;
+    }
     if (message == WM_CLOSE) {
         frameClosed = true;
         DestroyWindow(window);
@@ -113,6 +128,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RegisterClassNamed("ZvActionTarget", FrameProc);
     RegisterClassNamed("ZvActionThread", WorkerProc);
     MakeTopWindow("ZvActionTarget", layout.title, layout.y, WS_OVERLAPPEDWINDOW);
+    if (strcmp(mode, "alone") == 0) return RunLoop(nullptr);
     HANDLE worker = CreateThread(nullptr, 0, WorkerThread, nullptr, 0, nullptr);
     if (strcmp(mode, "protect") == 0) {
         DenyAllAccess(GetCurrentProcess());

@@ -33,7 +33,7 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
     const char *frameClass = "ZvActionTarget";
     char frameTitle[300];
     snprintf(frameTitle, sizeof frameTitle, "%s", title);
-    bool withWorker = !mode || !*mode || strcmp(mode, "protect") == 0;
+    bool withWorker = !mode || !*mode || strcmp(mode, "protect") == 0;  // not "ghost" nor "alone"
     if (mode && strcmp(mode, "ghost") == 0) {
         frameClass = "Ghost";
         snprintf(frameTitle, sizeof frameTitle, "%s (Not Responding)", title);

@@ -21,14 +21,14 @@ enum {
 struct ActionTarget {
     Program program;
     HWND frame;   // main-thread window (the "Ghost" window in that mode)
-    HWND worker;  // worker-thread window, 0 in the ghost mode
+    HWND worker;  // worker-thread window, 0 in the ghost and alone modes
     DWORD mainThread;
     DWORD workerThread;
     void stop() { program.stop(); }
 };
 
 // Starts the target (exe beside the tests unless a full path is given) and waits
-// for its windows. mode: "", "protect" or "ghost".
+// for its windows. mode: "", "protect", "ghost" or "alone".
 bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
                        const char *exePath = nullptr);
 

@@ -118,7 +118,7 @@ TEST_CASE(other_first_arguments_give_a_tray_start) {
         DWORD startup = 0;
         CHECK(GetPreferenceDword("Startup", &startup));
         CHECK_EQ(1, startup);
-        CHECK_EQ(0, CountProcessDialogs(zorvane.pid()));
+        CHECK_EQ(0, CountTopDialogs(zorvane.pid()));
         CHECK(CaptureOfThreadOf(window) == nullptr);
         DWORD code = 99;
         CHECK(CloseAndWait(zorvane, window, &code));

@@ -57,7 +57,7 @@ TEST_CASE(quit_command_ends_program_and_others_do_nothing) {
     CHECK(tray.fence(window));
     CHECK(zorvane.running());
     CHECK(IsWindow(window));
-    CHECK_EQ(0, CountProcessDialogs(zorvane.pid()));
+    CHECK_EQ(0, CountTopDialogs(zorvane.pid()));
     CHECK(!IsWindowVisible(window));
 
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(202, 1), 0);
@@ -130,7 +130,7 @@ TEST_CASE(open_dialog_is_brought_forward_instead_of_opening_another) {
     const WPARAM guarded[] = {201, 203, 207, 208};
     for (WPARAM command : guarded) PostMessageA(window, WM_COMMAND, command, 0);
     CHECK(tray.fence(window));
-    CHECK_EQ(1, CountProcessDialogs(zorvane.pid()));
+    CHECK_EQ(1, CountTopDialogs(zorvane.pid()));
     CHECK(FindProcessDialog(zorvane.pid()) == dialog);
 
     // Closing Preferences in tray mode leaves the program running.
@@ -138,7 +138,7 @@ TEST_CASE(open_dialog_is_brought_forward_instead_of_opening_another) {
     CHECK(WaitFor([&] { return !IsWindow(dialog); }, 15000));
     CHECK(tray.fence(window));
     CHECK(zorvane.running());
-    CHECK_EQ(0, CountProcessDialogs(zorvane.pid()));
+    CHECK_EQ(0, CountTopDialogs(zorvane.pid()));
     DWORD code = 99;
     CHECK(CloseAndWait(zorvane, window, &code));
     CHECK_EQ(0, code);

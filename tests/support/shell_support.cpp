@@ -242,7 +242,7 @@ BOOL CALLBACK CountDialog(HWND window, LPARAM lParam) {
 
 }  // namespace
 
-int CountProcessDialogs(DWORD processId) {
+int CountTopDialogs(DWORD processId) {
     DialogCount query = {processId, 0};
     EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&query));
     return query.count;

@@ -130,7 +130,7 @@ HWND CaptureOfThreadOf(HWND window);
 bool EndCaptureOf(HWND window, DWORD timeoutMs = 5000);
 
 // Number of dialog windows ("#32770") that the process owns at the top level.
-int CountProcessDialogs(DWORD processId);
+int CountTopDialogs(DWORD processId);
 
 // Raw registry values under HKCU\software\Zorvane\Zorvane\Preferences.
 bool SetPreferenceRaw(const char *name, DWORD type, const void *data, DWORD size);

@@ -28,10 +28,7 @@ struct Session {
         if (!StartWindows("zv_windows.exe", BoxArguments, &box.program)) return false;
         boxWindow = FindProcessTopWindow(box.program.pid(), "ZvBox", nullptr);
         MovePointer(BoxLeft + 150, BoxTop + 100);
-        if (!boxWindow || !StartZorvane(arguments, &zorvane.program, &main)) return false;
-        // Answered once start-up is over and the loop runs: the hot key is registered.
-        DWORD_PTR answer;
-        return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) != 0;
+        return boxWindow && StartZorvaneWithHotKey(arguments, &zorvane.program, &main);
     }
     DWORD pid() const { return zorvane.program.pid(); }
     bool capturing() const { return CaptureHolder(main) == main; }

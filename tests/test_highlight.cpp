@@ -25,9 +25,7 @@ struct Screen {
         SetPreferenceDword("Startup", 5);
         SetPreferenceDword("Methode", method);
         if (!StartWindows("zv_windows.exe", boxArguments, &boxes.program)) return false;
-        if (!StartZorvane("", &zorvane.program, &main)) return false;
-        DWORD_PTR answer;
-        return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) != 0;
+        return StartZorvaneWithHotKey("", &zorvane.program, &main);
     }
     bool capture(int x, int y) {
         MovePointer(x, y);

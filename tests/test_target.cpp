@@ -20,12 +20,16 @@ void CenterOf(HWND window, POINT *point) {
     point->y = (rect.top + rect.bottom) / 2;
 }
 
-// Moves the pointer to the point and waits until the window is under it.
+// Moves the pointer to the point and waits until it has settled there, over the
+// window, on two looks in a row (late pointer events may still move it).
 bool PointAt(int x, int y, HWND expected) {
     MovePointer(x, y);
+    int settled = 0;
     return WaitFor([&] {
         POINT point;
-        return GetCursorPos(&point) && point.x == x && point.y == y && WindowFromPoint(point) == expected;
+        bool there = GetCursorPos(&point) && point.x == x && point.y == y && WindowFromPoint(point) == expected;
+        settled = there ? settled + 1 : 0;
+        return settled >= 2;
     }, 5000);
 }
 
@@ -86,6 +90,14 @@ TEST_CASE(frame_walk_follows_parents_and_owners_to_framed_popups) {
         int result = 0;
         TargetWindow target = Resolve(true, &result);
         CHECK_EQ(1, result);
+        if (target.pointedWindow != c.pointed) {
+            char found[256] = "", wanted[256] = "";
+            GetWindowTextA(target.pointedWindow, found, sizeof found);
+            GetWindowTextA(c.pointed, wanted, sizeof wanted);
+            POINT at;
+            GetCursorPos(&at);
+            printf("  at %ld,%ld found \"%s\" instead of \"%s\"\n", at.x, at.y, found, wanted);
+        }
         CHECK(target.pointedWindow == c.pointed);
         CHECK(target.frameWindow == c.frame);
         CHECK(FrameWalk(c.pointed) == c.frame);

@@ -143,12 +143,10 @@ int main() {
     ProgramScope zorvane;
     HWND main = nullptr;
     SetPreferenceDword("Methode", 1000);
-    if (!StartZorvane("", &zorvane.program, &main)) {
-        printf("Zorvane.exe did not start\n");
+    if (!StartZorvaneWithHotKey("", &zorvane.program, &main)) {
+        printf("Zorvane.exe did not start with the hot key\n");
         return 1;
     }
-    DWORD_PTR answer;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
     double delays[5];
     for (double &delay : delays) delay = HotKeyToOutline(main);
     std::sort(delays, delays + 5);

@@ -143,6 +143,22 @@ bool StartProgramAt(const char *path, const char *arguments, Program *program) {
 
 }  // namespace
 
+bool HotKeyTaken() {
+    const int probeId = 0x7A11;
+    if (!RegisterHotKey(nullptr, probeId, MOD_ALT | MOD_WIN, 'X')) return true;
+    UnregisterHotKey(nullptr, probeId);
+    return false;
+}
+
+bool StartZorvaneWithHotKey(const char *arguments, Program *program, HWND *mainWindow) {
+    // A Zorvane ended just before may still hold it for a moment.
+    if (!WaitFor([] { return !HotKeyTaken(); }, 10000)) return false;
+    if (!StartZorvane(arguments, program, mainWindow)) return false;
+    DWORD_PTR answer;
+    if (!SendMessageTimeoutA(*mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) return false;
+    return HotKeyTaken();
+}
+
 bool StartWindows(const char *exe, const char *arguments, Program *program) {
     bool started = strchr(exe, '\\') ? StartProgramAt(exe, arguments, program) : StartProgram(exe, arguments, program);
     if (!started) return false;

@@ -30,6 +30,14 @@ struct DebugMonitorScope {
 HWND CaptureHolder(HWND window);
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs);
 
+// Whether some program holds the hot key Win+Alt+X. Probing registers it for
+// an instant, so never call it while a Zorvane may be starting.
+bool HotKeyTaken();
+
+// Starts Zorvane.exe once the hot key is free and waits until its start-up is
+// over (its loop answers) and it holds the hot key.
+bool StartZorvaneWithHotKey(const char *arguments, Program *program, HWND *mainWindow);
+
 // Stops a program at the end of a scope, also when a check fails first.
 struct ProgramScope {
     Program program;

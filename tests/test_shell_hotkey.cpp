@@ -33,15 +33,15 @@ TEST_CASE(hot_key_starts_capture_and_other_modifiers_do_not) {
     PostMessageA(window, WM_HOTKEY, 0, MAKELPARAM(MOD_ALT, 'X'));
     PostMessageA(window, WM_HOTKEY, 0, MAKELPARAM(MOD_ALT | MOD_WIN, 'Y'));
     CHECK(tray.fence(window));
-    CHECK(CaptureOfThreadOf(window) == nullptr);
+    CHECK(CaptureWindowOf(window) == nullptr);
 
     PressHotKey();
-    CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 10000));
+    CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 10000));
     CHECK(EndCaptureOf(window));
 
     // The hot key id is not looked at.
     PostMessageA(window, WM_HOTKEY, 7, MAKELPARAM(MOD_ALT | MOD_WIN, 'X'));
-    CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 10000));
+    CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 10000));
     CHECK(EndCaptureOf(window));
     CHECK(zorvane.running());
 
@@ -67,9 +67,9 @@ TEST_CASE(second_instance_adds_its_icon_but_first_keeps_hot_key) {
     CHECK_EQ(2, startup);
 
     PressHotKey();
-    CHECK(WaitFor([&] { return CaptureOfThreadOf(firstWindow) == firstWindow; }, 10000));
+    CHECK(WaitFor([&] { return CaptureWindowOf(firstWindow) == firstWindow; }, 10000));
     CHECK(tray.fence(secondWindow));
-    CHECK(CaptureOfThreadOf(secondWindow) == nullptr);
+    CHECK(CaptureWindowOf(secondWindow) == nullptr);
     CHECK(EndCaptureOf(firstWindow));
 
     DWORD code = 99;
@@ -126,12 +126,12 @@ TEST_CASE(accelerators_act_while_main_window_has_focus) {
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     // A capture brings the main window to the front; it keeps the focus after.
     PressHotKey();
-    CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 10000));
+    CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 10000));
     CHECK(EndCaptureOf(window));
     CHECK(WaitFor([&] { return FocusOfThreadOf(window) == window; }, 5000));
 
     PressWith(VK_LCONTROL, 'X');
-    CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 10000));
+    CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 10000));
     CHECK(EndCaptureOf(window));
     PressWith(VK_LCONTROL, 'P');
     CHECK(CloseDialogOf(zorvane, window, 1000));  // Preferences: its first action button

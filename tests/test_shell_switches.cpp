@@ -89,7 +89,7 @@ TEST_CASE(capture_switch_starts_capture_and_ends_with_it) {
         ProgramGuard guard(zorvane);
         HWND window;
         CHECK(StartZorvaneReady(arguments, &zorvane, &window));
-        CHECK(WaitFor([&] { return CaptureOfThreadOf(window) == window; }, 20000));
+        CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 20000));
         CHECK_EQ(0, tray.count());
         DWORD startup;
         CHECK(!GetPreferenceDword("Startup", &startup));
@@ -119,7 +119,7 @@ TEST_CASE(other_first_arguments_give_a_tray_start) {
         CHECK(GetPreferenceDword("Startup", &startup));
         CHECK_EQ(1, startup);
         CHECK_EQ(0, CountTopDialogs(zorvane.pid()));
-        CHECK(CaptureOfThreadOf(window) == nullptr);
+        CHECK(CaptureWindowOf(window) == nullptr);
         DWORD code = 99;
         CHECK(CloseAndWait(zorvane, window, &code));
         CHECK_EQ(0, code);

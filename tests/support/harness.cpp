@@ -228,6 +228,16 @@ void PressHotKey(bool win, bool alt, bool ctrl, bool shift) {
     if (win) KeyUp(VK_LWIN);
 }
 
+HWND CaptureWindowOf(HWND window) {
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (!thread) return nullptr;
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info)) return nullptr;
+    return info.hwndCapture;
+}
+
 COLORREF ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);
     COLORREF colour = screen ? GetPixel(screen, x, y) : CLR_INVALID;

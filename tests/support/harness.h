@@ -60,6 +60,9 @@ void ReleaseAllInput();
 // Win+Alt+X (or other modifiers) through SendInput.
 void PressHotKey(bool win = true, bool alt = true, bool ctrl = false, bool shift = false);
 
+// The window holding the mouse capture on the window's thread (any process), or 0.
+HWND CaptureWindowOf(HWND window);
+
 // The screen pixel, read through the screen's drawing context.
 COLORREF ScreenPixel(int x, int y);
 

@@ -149,20 +149,10 @@ bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs) {
     return false;
 }
 
-HWND CaptureHolder(HWND window) {
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (!thread) return nullptr;
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(thread, &info)) return nullptr;
-    return info.hwndCapture;
-}
-
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs) {
     return WaitFor([&] {
         RepeatHeldKeys();
-        return (CaptureHolder(window) == window) == held;
+        return (CaptureWindowOf(window) == window) == held;
     }, timeoutMs);
 }
 

@@ -39,8 +39,6 @@ void ReleaseHeldKeys();
 // makes Wine forget the injected modifiers, as above.
 bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs = 10000);
 
-// The window holding the mouse capture in the thread of the window, or 0.
-HWND CaptureHolder(HWND window);
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs);
 
 // Whether some program holds the hot key Win+Alt+X. Probing registers it for

@@ -207,19 +207,9 @@ bool HotKeyIsFree() {
     return true;
 }
 
-HWND CaptureOfThreadOf(HWND window) {
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (!thread) return nullptr;
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(thread, &info)) return nullptr;
-    return info.hwndCapture;
-}
-
 bool EndCaptureOf(HWND window, DWORD timeoutMs) {
     PostMessageA(window, WM_RBUTTONDOWN, 0, 0);
-    return WaitFor([&] { return CaptureOfThreadOf(window) == nullptr; }, timeoutMs);
+    return WaitFor([&] { return CaptureWindowOf(window) == nullptr; }, timeoutMs);
 }
 
 namespace {

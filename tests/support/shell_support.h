@@ -122,8 +122,6 @@ bool CloseAndWait(Program &program, HWND mainWindow, DWORD *exitCode);
 // True when Win+Alt+X is free to register (no running program holds it).
 bool HotKeyIsFree();
 
-// The window holding the mouse capture of the window's thread, or 0.
-HWND CaptureOfThreadOf(HWND window);
 
 // Posts WM_RBUTTONDOWN to the window (ends a running capture) and waits until
 // the thread holds no capture.

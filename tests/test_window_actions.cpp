@@ -103,7 +103,9 @@ TEST_CASE(modifier_keys_override_the_configured_action) {
         if (c.applied == Hide) WaitFor([&] { return !IsWindowVisible(frame); }, 10000);
         long exitCode = WaitExitCode(scope.target.program, c.exitCode < 0 ? 300 : 10000);
         ReleaseModifiers();
-        CHECK(configuredColour && heldColour && ended);
+        CHECK(configuredColour);
+        CHECK(heldColour);
+        CHECK(ended);
         CHECK_EQ(c.exitCode, exitCode);
         if (c.applied == Hide) CHECK(!IsWindowVisible(frame));
     }

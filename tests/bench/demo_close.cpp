@@ -92,8 +92,7 @@ int main(int argc, char **argv) {
     long code = WaitExitCode(sample.program, 15000);
     bool gone = !IsWindow(sample.frame);
     sample.stop();
-    PostMessageA(zorvane.main, WM_COMMAND, 202, 0);  // Quit
-    zorvane.ends();
+    zorvane.quit();
     if (code != TargetFrameClosed || !gone) return Fail("the sample window did not close");
     printf("demo: the sample window received WM_CLOSE and went away\n");
     return saved ? 0 : 1;

@@ -274,6 +274,14 @@ bool ZorvaneSession::start(const char *arguments, LONG method, LONG locale) {
     return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) != 0;
 }
 
+void ZorvaneSession::quit() {
+    if (program.running() && main) {
+        PostMessageA(main, WM_COMMAND, 202, 0);
+        program.waitExit(5000);
+    }
+    program.stop();
+}
+
 bool ZorvaneSession::captureOver(HWND window, COLORREF colour, bool hotKey) {
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;
@@ -282,7 +290,19 @@ bool ZorvaneSession::captureOver(HWND window, COLORREF colour, bool hotKey) {
     // server, which knows nothing of keys held through SendInput.
     MovePointer((rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) * 3 / 4);
     if (hotKey) PressHotKey();
-    return WaitCaptureHeld(main, true, 10000) && WaitPixel(rect.left, rect.top, colour, true, 10000);
+    bool held = WaitCaptureHeld(main, true, 10000);
+    if (held && WaitPixel(rect.left, rect.top, colour, true, 10000)) return true;
+    POINT pointer;
+    GetCursorPos(&pointer);
+    HWND under = WindowFromPoint(pointer);
+    char className[64] = "";
+    GetClassNameA(under, className, sizeof className);
+    bool hotKeyFree = RegisterHotKey(nullptr, 0x7A7A, MOD_ALT | MOD_WIN, 'X') != FALSE;
+    if (hotKeyFree) UnregisterHotKey(nullptr, 0x7A7A);
+    printf("    no outline: hot key %s, capture %s, corner %06lx, pointer %ld,%ld over %p (%s), window %p\n",
+           hotKeyFree ? "free" : "taken", held ? "held" : "not held", (unsigned long)ScreenPixel(rect.left, rect.top), pointer.x, pointer.y,
+           static_cast<void *>(under), className, static_cast<void *>(window));
+    return false;
 }
 
 COLORREF ActionColour(LONG action) { return HighlightColor(HighlightColorIndex(action)); }

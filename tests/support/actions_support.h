@@ -84,7 +84,10 @@ struct ZorvaneSession {
     Program program;
     HWND main;
     ZorvaneSession() { ZeroMemory(this, sizeof *this); }
-    ~ZorvaneSession() { program.stop(); }
+    ~ZorvaneSession() { quit(); }
+    // Quits through the menu command when it still runs (the hot key is given
+    // back before it ends), else ends the process.
+    void quit();
     bool start(const char *arguments, LONG method, LONG locale = 1033);
     // Moves the pointer into the window below its label, starts a capture with the hot key
     // (unless hotKey is false: "-x" started one) and waits until the window is

@@ -22,7 +22,8 @@ mkdir -p "$ZV_ROOT/docs"
 status=0
 /usr/lib/wine/wine "$bin/demo_close.exe" "$(winepath -w "$work/screen.bmp" 2>/dev/null)" </dev/null || status=$?
 if [ -s "$work/screen.bmp" ]; then
-  convert "$work/screen.bmp" "$ZV_ROOT/docs/screenshot.png"
+  # No date chunks: the same picture gives the same file.
+  convert "$work/screen.bmp" -strip -define png:exclude-chunks=date,time "$ZV_ROOT/docs/screenshot.png"
   echo "screenshot: docs/screenshot.png"
 fi
 rm -rf "$work"

@@ -59,7 +59,10 @@ TEST_CASE(each_configured_action_has_its_effect) {
         CHECK(scope.start("Configured action"));
         // The setting is read again at every capture.
         SetPreferenceDword("Methode", (DWORD)c.action);
-        CHECK(zorvane.captureOver(c.onWorker ? scope.target.worker : scope.target.frame, ActionColour(c.action)));
+        // The first capture comes by the hot key, the others by command 204.
+        ZorvaneSession::Start start = c.action == Close ? ZorvaneSession::ByHotKey : ZorvaneSession::ByCommand;
+        HWND window = c.onWorker ? scope.target.worker : scope.target.frame;
+        CHECK(zorvane.captureOver(window, ActionColour(c.action), start));
         Click(true);
         CHECK(WaitCaptureHeld(zorvane.main, false, 10000));
         CHECK_EQ(c.exitCode, WaitExitCode(scope.target.program, c.exitCode < 0 ? 500 : 10000));
@@ -186,7 +189,7 @@ TEST_CASE(failure_box_in_each_language_with_retry_through_liftrun) {
         MovePointer((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         ZorvaneSession zorvane;
         CHECK(zorvane.start("-x", c.method, c.locale));
-        CHECK(zorvane.captureOver(window, ActionColour(c.method), false));
+        CHECK(zorvane.captureOver(window, ActionColour(c.method), ZorvaneSession::Started));
         Click(true);
         MessageBoxReading box;
         CHECK(WaitForMessageBox(zorvane.program.pid(), 10000, &box));
@@ -230,7 +233,7 @@ TEST_CASE(older_system_gives_ok_only) {
     ZorvaneSession zorvane;
     MovePointer(TargetX + TargetW / 2, TargetY + TargetH / 2);
     CHECK(zorvane.start("-x", KillProcess));
-    CHECK(zorvane.captureOver(scope.target.frame, ActionColour(KillProcess), false));
+    CHECK(zorvane.captureOver(scope.target.frame, ActionColour(KillProcess), ZorvaneSession::Started));
     Click(true);
     MessageBoxReading box;
     CHECK(WaitForMessageBox(zorvane.program.pid(), 10000, &box));

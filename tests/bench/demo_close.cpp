@@ -80,7 +80,7 @@ int main(int argc, char **argv) {
         return Fail("Zorvane did not start");
     }
     printf("demo: Zorvane started; Win+Alt+X starts a capture over the sample window\n");
-    if (!zorvane.captureOver(sample.frame, ActionColour(Close))) {
+    if (!zorvane.captureOver(sample.frame, ActionColour(Close), ZorvaneSession::ByHotKey)) {
         sample.stop();
         return Fail("the sample window was not outlined");
     }

@@ -53,6 +53,15 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
         target->stop();
         return false;
     }
+    // Let the activation of the new windows settle before anything else takes
+    // the foreground or the mouse capture.
+    WaitFor(
+        [&] {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+            return pid == target->program.pid();
+        },
+        3000);
     target->mainThread = GetWindowThreadProcessId(target->frame, nullptr);
     if (target->worker) target->workerThread = GetWindowThreadProcessId(target->worker, nullptr);
     return true;
@@ -282,23 +291,27 @@ void ZorvaneSession::quit() {
     program.stop();
 }
 
-bool ZorvaneSession::captureOver(HWND window, COLORREF colour, bool hotKey) {
+bool ZorvaneSession::captureOver(HWND window, COLORREF colour, Start start) {
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;
     // Below the label: erasing the label flashes a window there, and a window
     // appearing under the pointer makes Wine take the key state from the X
     // server, which knows nothing of keys held through SendInput.
     MovePointer((rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) * 3 / 4);
-    if (hotKey) PressHotKey();
+    if (start == ByHotKey) PressHotKey();
+    if (start == ByCommand) PostMessageA(main, WM_COMMAND, 204, 0);
     bool held = WaitCaptureHeld(main, true, 10000);
     if (held && WaitPixel(rect.left, rect.top, colour, true, 10000)) return true;
     POINT pointer;
     GetCursorPos(&pointer);
     HWND under = WindowFromPoint(pointer);
     char className[64] = "";
-    GetClassNameA(under, className, sizeof className);
     bool hotKeyFree = RegisterHotKey(nullptr, 0x7A7A, MOD_ALT | MOD_WIN, 'X') != FALSE;
     if (hotKeyFree) UnregisterHotKey(nullptr, 0x7A7A);
+    HWND foreground = GetForegroundWindow();
+    GetClassNameA(foreground, className, sizeof className);
+    printf("    foreground %p (%s)\n", static_cast<void *>(foreground), className);
+    GetClassNameA(under, className, sizeof className);
     printf("    no outline: hot key %s, capture %s, corner %06lx, pointer %ld,%ld over %p (%s), window %p\n",
            hotKeyFree ? "free" : "taken", held ? "held" : "not held", (unsigned long)ScreenPixel(rect.left, rect.top), pointer.x, pointer.y,
            static_cast<void *>(under), className, static_cast<void *>(window));

@@ -89,10 +89,13 @@ struct ZorvaneSession {
     // back before it ends), else ends the process.
     void quit();
     bool start(const char *arguments, LONG method, LONG locale = 1033);
-    // Moves the pointer into the window below its label, starts a capture with the hot key
-    // (unless hotKey is false: "-x" started one) and waits until the window is
-    // outlined in the colour.
-    bool captureOver(HWND window, COLORREF colour, bool hotKey = true);
+    // How a capture is started: command 204 posted to the main window (the
+    // same StartCapture as the hot key, without keys that could mix with the
+    // modifiers a test holds), Win+Alt+X, or nothing ("-x" started one).
+    enum Start { ByCommand, ByHotKey, Started };
+    // Moves the pointer into the window below its label, starts a capture and
+    // waits until the window is outlined in the colour.
+    bool captureOver(HWND window, COLORREF colour, Start start = ByCommand);
     bool ends(DWORD timeoutMs = 15000) { return program.waitExit(timeoutMs); }
 };
 

@@ -97,6 +97,12 @@ bool StartZorvane(const char *arguments, Program *program, HWND *mainWindow, DWO
     WaitFor([&] { return (found = FindZorvaneWindow(pid)) != nullptr || !program->running(); },
             timeoutMs);
     *mainWindow = found;
+    if (!found) {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(program->info.hProcess, &code);
+        printf("    Zorvane.exe %s: no main window found (exit code %lu)\n",
+               program->running() ? "still running" : "ended", (unsigned long)code);
+    }
     return found != nullptr;
 }
 

@@ -85,11 +85,11 @@ TEST_CASE(older_system_gives_1_and_leaves_file_alone) {
     DWORD code;
     {
 #ifdef _WIN64
-        AppDefaultsVersion older("Stampwell.exe", "winxp64");
+        WineVersionOverride older("Stampwell.exe", "winxp64");
 #else
-        AppDefaultsVersion older("Stampwell.exe", "winxp");
+        WineVersionOverride older("Stampwell.exe", "winxp");
 #endif
-        CHECK(older.applied);
+        CHECK(older.ok());
         code = stamp.run();
     }
     CHECK_EQ(1, code);

@@ -250,3 +250,16 @@ COLORREF ScreenPixel(int x, int y) {
     if (screen) ReleaseDC(nullptr, screen);
     return colour;
 }
+
+WineVersionOverride::WineVersionOverride(const char *exeName, const char *version) : ok_(false) {
+    snprintf(keyPath, sizeof keyPath, "Software\\Wine\\AppDefaults\\%s", exeName);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    ok_ = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
+                         (DWORD)strlen(version) + 1) == ERROR_SUCCESS;
+    RegCloseKey(key);
+}
+
+WineVersionOverride::~WineVersionOverride() { RegDeleteTreeA(HKEY_CURRENT_USER, keyPath); }

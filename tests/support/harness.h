@@ -66,4 +66,17 @@ HWND CaptureWindowOf(HWND window);
 // The screen pixel, read through the screen's drawing context.
 COLORREF ScreenPixel(int x, int y);
 
+// Makes Wine report another Windows version ("win2k", "winxp", "winxp64",
+// "nt40", "win98"...) to programs named exeName while it lives.
+class WineVersionOverride {
+public:
+    WineVersionOverride(const char *exeName, const char *version);
+    ~WineVersionOverride();
+    bool ok() const { return ok_; }
+
+private:
+    char keyPath[MAX_PATH];
+    bool ok_;
+};
+
 #endif

@@ -127,19 +127,6 @@ bool FakeTray::startFence(int from, HWND mainWindow, DWORD timeoutMs) {
     return WaitFor([&] { return countSince(from, NIM_ADD, mainWindow) >= 2; }, timeoutMs);
 }
 
-WineVersionOverride::WineVersionOverride(const char *exeName, const char *version) : ok_(false) {
-    snprintf(keyPath, sizeof keyPath, "Software\\Wine\\AppDefaults\\%s", exeName);
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    ok_ = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
-                         (DWORD)strlen(version) + 1) == ERROR_SUCCESS;
-    RegCloseKey(key);
-}
-
-WineVersionOverride::~WineVersionOverride() { RegDeleteTreeA(HKEY_CURRENT_USER, keyPath); }
-
 UrlOpenRecorder::UrlOpenRecorder() : previousSize(0), hadPrevious(false), ok_(false) {
     RegDeleteTreeA(HKEY_CURRENT_USER, ZV_RECORDER_KEY);
     HKEY key;

@@ -72,19 +72,6 @@ struct ProgramGuard {
     ~ProgramGuard() { program.stop(); }
 };
 
-// Makes Wine report another Windows version ("win2k", "winxp", "winxp64",
-// "nt40", "win98"...) to programs named exeName while it lives.
-class WineVersionOverride {
-public:
-    WineVersionOverride(const char *exeName, const char *version);
-    ~WineVersionOverride();
-    bool ok() const { return ok_; }
-
-private:
-    char keyPath[MAX_PATH];
-    bool ok_;
-};
-
 // While it lives, the shell's "open" of an http address starts the helper
 // program shell_url_recorder.exe, which stores the address it was given; the
 // previous command is put back at the end.

@@ -129,16 +129,3 @@ bool ReadWholeFile(const char *file, std::vector<char> *data) {
     CloseHandle(handle);
     return ok;
 }
-
-AppDefaultsVersion::AppDefaultsVersion(const char *exeName, const char *version) : applied(false) {
-    snprintf(keyPath, sizeof keyPath, "Software\\Wine\\AppDefaults\\%s", exeName);
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    applied = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
-                             static_cast<DWORD>(strlen(version) + 1)) == ERROR_SUCCESS;
-    RegCloseKey(key);
-}
-
-AppDefaultsVersion::~AppDefaultsVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, keyPath); }

@@ -40,13 +40,4 @@ int CountManifestResources(const char *file);
 // The whole file, or false when it cannot be read.
 bool ReadWholeFile(const char *file, std::vector<char> *data);
 
-// Makes Wine report the named Windows version ("winxp", "winxp64"...) to the
-// program of that file name; the destructor takes the setting away again.
-struct AppDefaultsVersion {
-    char keyPath[MAX_PATH];
-    bool applied;
-    AppDefaultsVersion(const char *exeName, const char *version);
-    ~AppDefaultsVersion();
-};
-
 #endif

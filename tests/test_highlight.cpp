@@ -135,11 +135,12 @@ namespace {
 // many of them have the label colour itself. Text may be smoothed, and drawing
 // it again over itself darkens its edges, but its inked pixels stay nearly the same.
 struct InkMask {
-    int width = 0, height = 0, inColour = 0;
+    int width = 0, height = 0, inked = 0, inColour = 0;
     unsigned char bits[400 * 100];
     void read(HDC source, int x, int y, int w, int h, COLORREF colour) {
         width = w;
         height = h;
+        inked = 0;
         inColour = 0;
         HDC memory = CreateCompatibleDC(source);
         BITMAPINFO info;
@@ -162,38 +163,44 @@ struct InkMask {
             bool inside = column >= 4 && column < w - 4 && row >= 4 && row < h - 4;
             DWORD pixel = p[i] & 0xFFFFFF;
             bits[i] = inside && pixel != 0xFFFFFF;
+            inked += bits[i];
             inColour += inside && pixel == want;
         }
         SelectObject(memory, old);
         DeleteObject(bitmap);
         DeleteDC(memory);
     }
+    // How many pixels are inked in one mask and not in the other; the box
+    // around them when asked.
+    int differences(const InkMask &other, RECT *box) const {
+        int count = 0;
+        if (box) SetRect(box, width, height, -1, -1);
+        for (int i = 0; i < width * height; ++i) {
+            if (bits[i] == other.bits[i]) continue;
+            ++count;
+            int column = i % width, row = i / width;
+            if (box) {
+                if (column < box->left) box->left = column;
+                if (column > box->right) box->right = column;
+                if (row < box->top) box->top = row;
+                if (row > box->bottom) box->bottom = row;
+            }
+        }
+        return count;
+    }
     // The same text: the inked pixels agree but for a few faint edge pixels,
     // which smoothing may tip either way after many overdraws. Another text
     // differs by hundreds.
     bool same(const InkMask &other) const {
         if (width != other.width || height != other.height) return false;
-        int inked = 0, differing = 0;
-        for (int i = 0; i < width * height; ++i) {
-            inked += other.bits[i];
-            differing += bits[i] != other.bits[i];
-        }
-        return differing <= 3 + inked / 50;
+        return differences(other, nullptr) <= 3 + other.inked / 50;
     }
     // Prints how the two masks differ, for a label that never matched.
     void describeDifference(const InkMask &expected) const {
-        int count = 0, left = width, top = height, right = -1, bottom = -1;
-        for (int i = 0; i < width * height; ++i) {
-            if (bits[i] == expected.bits[i]) continue;
-            ++count;
-            int column = i % width, row = i / width;
-            if (column < left) left = column;
-            if (column > right) right = column;
-            if (row < top) top = row;
-            if (row > bottom) bottom = row;
-        }
-        printf("    label: %d expected and %d seen pixels in colour; %d differ within (%d,%d)-(%d,%d)\n",
-               expected.inColour, inColour, count, left, top, right, bottom);
+        RECT box;
+        int count = differences(expected, &box);
+        printf("    label: %d expected and %d seen pixels in colour; %d differ within (%ld,%ld)-(%ld,%ld)\n",
+               expected.inColour, inColour, count, box.left, box.top, box.right, box.bottom);
     }
 };
 

@@ -99,9 +99,10 @@ bool StartZorvane(const char *arguments, Program *program, HWND *mainWindow, DWO
     *mainWindow = found;
     if (!found) {
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(program->info.hProcess, &code);
-        printf("    Zorvane.exe %s: no main window found (exit code %lu)\n",
-               program->running() ? "still running" : "ended", (unsigned long)code);
+        if (program->waitExit(0, &code))
+            printf("    Zorvane.exe ended: no main window found (exit code %lu)\n", (unsigned long)code);
+        else
+            printf("    Zorvane.exe still running: no main window found\n");
     }
     return found != nullptr;
 }

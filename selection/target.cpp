@@ -1,5 +1,6 @@
 // Target resolution: the window under the pointer, its frame window, thread,
-// process and executable; desktop views refused, ghost windows seen through.
+// process and executable; desktop views refused, ghost windows and store app
+// frames seen through to the application behind them.
 #include "selection/target.h"
 
 #include <string.h>
@@ -49,21 +50,76 @@ void CopyExeName(DWORD processId, char *exeName) {
     CloseHandle(snapshot);
 }
 
-// The desktop's shell view under the program manager, or none.
+// Bounds of the extra look-ups: the top-level "WorkerW" windows searched for the
+// desktop's shell view (the shell makes a few; the light mode stays cheap) and
+// the content windows of one store app frame.
+enum { WorkerWindowLimit = 16, ContentWindowLimit = 8 };
+
+// The desktop's shell view: under the program manager, or, once a wallpaper
+// slideshow or an animated wallpaper has started, under a top-level "WorkerW"
+// window while the program manager keeps none. None without a program manager.
 HWND DesktopShellView() {
     HWND manager = FindWindowA("Progman", "Program Manager");
     if (!manager) return nullptr;
-    return FindWindowExA(manager, nullptr, "SHELLDLL_DefView", nullptr);
+    HWND view = FindWindowExA(manager, nullptr, "SHELLDLL_DefView", nullptr);
+    HWND worker = nullptr;
+    for (int i = 0; !view && i < WorkerWindowLimit; ++i) {
+        worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr);
+        if (!worker) break;
+        view = FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr);
+    }
+    return view;
 }
 
+HWND ListViewOf(HWND shellView) {
+    HWND list = FindWindowExA(shellView, nullptr, nullptr, "FolderView");
+    if (!list) list = FindWindowExA(shellView, nullptr, "SysListView32", nullptr);
+    return list;
+}
+
+HWND HtmlViewOf(HWND shellView) {
+    return FindWindowExA(shellView, nullptr, "Internet Explorer_Server", nullptr);
+}
+
+// One look-up of the shell view serves both refusals.
 bool IsDesktopView(HWND window) {
-    if (window == DesktopListView()) return true;
-    return window == DesktopHtmlView();
+    HWND view = DesktopShellView();
+    if (!view) return false;
+    return window == ListViewOf(view) || window == HtmlViewOf(view);
 }
 
 bool HasClass(HWND window, const char *className) {
     char name[1024];
     return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, className) == 0;
+}
+
+// The ghost of a hung window belongs to the shell on older systems and to the
+// desktop window manager since Windows Vista.
+bool IsGhostHost(const char *exeName) {
+    return lstrcmpiA(exeName, "Explorer.exe") == 0 || lstrcmpiA(exeName, "dwm.exe") == 0;
+}
+
+// A store app's frame belongs to the one frame host of every store app; the
+// app itself owns the frame's "Windows.UI.Core.CoreWindow" child. Takes the
+// thread and process from that child when the pointed window is the host's.
+void SeeThroughAppFrame(TargetWindow *target) {
+    HWND frame = target->frameWindow;
+    if (!HasClass(frame, "ApplicationFrameWindow")) return;
+    DWORD hostId = 0;
+    GetWindowThreadProcessId(frame, &hostId);
+    if (hostId != target->processId) return;
+    HWND content = nullptr;
+    for (int i = 0; i < ContentWindowLimit; ++i) {
+        content = FindWindowExA(frame, content, "Windows.UI.Core.CoreWindow", nullptr);
+        if (!content) return;
+        DWORD appId = 0;
+        DWORD threadId = GetWindowThreadProcessId(content, &appId);
+        if (appId && appId != hostId) {
+            target->threadId = threadId;
+            target->processId = appId;
+            return;
+        }
+    }
 }
 
 // The candidate with the highest flag word; the first one found wins a tie.
@@ -129,6 +185,7 @@ int ResolveFrame(TargetWindow *target) {
     target->threadId = GetWindowThreadProcessId(target->pointedWindow, &processId);
     target->processId = processId;
     target->frameWindow = FrameWalk(target->pointedWindow);
+    SeeThroughAppFrame(target);
     CopyExeName(target->processId, target->exeName);
     return 1;
 }
@@ -151,24 +208,19 @@ int ResolveTarget(TargetWindow *target, bool full) {
     if (!full) return 0;
 
     int result = ResolveFrame(target);
-    if (GhostRuleApplies() && lstrcmpiA(target->exeName, "Explorer.exe") == 0 &&
-        HasClass(target->pointedWindow, "Ghost"))
+    if (GhostRuleApplies() && IsGhostHost(target->exeName) && HasClass(target->pointedWindow, "Ghost"))
         result = SeeThroughGhost(target);
     return result;
 }
 
 HWND DesktopListView() {
     HWND view = DesktopShellView();
-    if (!view) return nullptr;
-    HWND list = FindWindowExA(view, nullptr, nullptr, "FolderView");
-    if (!list) list = FindWindowExA(view, nullptr, "SysListView32", nullptr);
-    return list;
+    return view ? ListViewOf(view) : nullptr;
 }
 
 HWND DesktopHtmlView() {
     HWND view = DesktopShellView();
-    if (!view) return nullptr;
-    return FindWindowExA(view, nullptr, "Internet Explorer_Server", nullptr);
+    return view ? HtmlViewOf(view) : nullptr;
 }
 
 BOOL CALLBACK GhostCandidateTest(HWND window, LPARAM lParam) {

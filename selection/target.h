@@ -21,7 +21,8 @@ struct TargetWindow {
 // returns 1 when a target was found.
 int ResolveTarget(TargetWindow *target, bool full);
 
-// Fills threadId, processId, frameWindow and exeName from pointedWindow.
+// Fills threadId, processId, frameWindow and exeName from pointedWindow; on a
+// store app's frame they name the app, not the frame host.
 int ResolveFrame(TargetWindow *target);
 
 // From a window up through parents and owners to the first framed pop-up

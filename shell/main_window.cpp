@@ -101,6 +101,13 @@ void OnTimer(UINT_PTR timerId) {
     }
 }
 
+// Clicks count only while a capture is armed or tracking: a press that the tick
+// has already applied reaches the idle window afterwards from the queue, and
+// must not act on whatever is under the pointer by then.
+LRESULT OnPrimaryButtonDown() { return Capturing() ? ApplyActionAtCursor() : 0; }
+
+LRESULT OnSecondaryButtonDown() { return Capturing() ? AbortCapture() : 0; }
+
 void OnHotKey(LPARAM lParam) {
     if (LOWORD(lParam) == HOTKEY_MODIFIERS && HIWORD(lParam) == HOTKEY_KEY) StartCapture();
 }
@@ -114,8 +121,8 @@ LRESULT MainWindowHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS *>(lParam)); return 0;
     case WM_COMMAND: return OnCommand(message, wParam, lParam);
     case WM_TIMER: OnTimer(wParam); return 0;
-    case WM_LBUTTONDOWN: return ApplyActionAtCursor();
-    case WM_RBUTTONDOWN: return AbortCapture();
+    case WM_LBUTTONDOWN: return OnPrimaryButtonDown();
+    case WM_RBUTTONDOWN: return OnSecondaryButtonDown();
     case WM_HOTKEY: OnHotKey(lParam); return 0;
     case WM_TRAYNOTIFY: return OnTrayNotify(lParam);
     default: return DefWindowProcA(App().mainWindow, message, wParam, lParam);

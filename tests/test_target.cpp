@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+#include "actions_support.h"
 #include "check.h"
 #include "harness.h"
 #include "selection/target.h"
@@ -132,51 +133,105 @@ TEST_CASE(frame_walk_follows_parents_and_owners_to_framed_popups) {
     CHECK(FrameWalk(nullptr) == nullptr);
 }
 
+// The top-level "WorkerW" that holds the shell view, or 0.
+HWND WorkerWithShellView() {
+    HWND worker = nullptr;
+    while ((worker = FindWindowExA(nullptr, worker, "WorkerW", nullptr)))
+        if (ChildOf(worker, "SHELLDLL_DefView", nullptr)) return worker;
+    return nullptr;
+}
+
 TEST_CASE(desktop_icon_and_html_views_are_refused) {
-    ProgramScope windows;
-    CHECK(StartWindows("zv_windows.exe", "desktop", &windows.program));
-    HWND manager = FindProcessTopWindow(windows.program.pid(), "Progman", "Program Manager");
-    CHECK(manager != nullptr);
-    // A desktop of the system's own (none under Wine) would be found first
-    // only if it were above this top-most one.
-    CHECK(FindWindowA("Progman", "Program Manager") == manager);
-    HWND view = ChildOf(manager, "SHELLDLL_DefView", nullptr);
-    HWND icons = ChildOf(view, "ZvIcons", "FolderView");
-    HWND list = ChildOf(view, "SysListView32", nullptr);
-    HWND html = ChildOf(view, "Internet Explorer_Server", nullptr);
-    HWND other = ChildOf(view, "ZvOther", nullptr);
-    CHECK(view && icons && list && html && other);
-    CHECK(DesktopListView() == icons);
-    CHECK(DesktopHtmlView() == html);
+    // Under the program manager, and under a "WorkerW" once a wallpaper
+    // slideshow has taken the shell view away from it.
+    for (const char *tree : {"desktop", "workerw"}) {
+        printf("  %s\n", tree);
+        ProgramScope windows;
+        CHECK(StartWindows("zv_windows.exe", tree, &windows.program));
+        HWND manager = FindProcessTopWindow(windows.program.pid(), "Progman", "Program Manager");
+        CHECK(manager != nullptr);
+        // A desktop of the system's own (none under Wine) would be found first
+        // only if it were above this top-most one.
+        CHECK(FindWindowA("Progman", "Program Manager") == manager);
+        HWND host = tree[0] == 'w' ? WorkerWithShellView() : manager;
+        CHECK(host != nullptr);
+        if (host != manager) CHECK(ChildOf(manager, "SHELLDLL_DefView", nullptr) == nullptr);
+        HWND view = ChildOf(host, "SHELLDLL_DefView", nullptr);
+        HWND icons = ChildOf(view, "ZvIcons", "FolderView");
+        HWND list = ChildOf(view, "SysListView32", nullptr);
+        HWND html = ChildOf(view, "Internet Explorer_Server", nullptr);
+        HWND other = ChildOf(view, "ZvOther", nullptr);
+        CHECK(view && icons && list && html && other);
+        CHECK(DesktopListView() == icons);
+        CHECK(DesktopHtmlView() == html);
 
-    int result = 0;
-    for (HWND refused : {icons, html}) {
-        CHECK(PointAtCenter(refused));
-        TargetWindow target = Resolve(false, &result);
-        CHECK(target.pointedWindow == nullptr);
+        int result = 0;
+        for (HWND refused : {icons, html}) {
+            CHECK(PointAtCenter(refused));
+            TargetWindow target = Resolve(false, &result);
+            CHECK(target.pointedWindow == nullptr);
+            target = Resolve(true, &result);
+            if (result)
+                printf("  %p taken for %p of %s\n", static_cast<void *>(refused),
+                       static_cast<void *>(target.pointedWindow), target.exeName);
+            CHECK_EQ(0, result);
+            CHECK(target.pointedWindow == nullptr);
+        }
+        // With a "FolderView" child, a list view beside it is an ordinary window.
+        CHECK(PointAtCenter(list));
+        TargetWindow target = Resolve(true, &result);
+        CHECK_EQ(1, result);
+        CHECK(target.pointedWindow == list);
+        CHECK(PointAtCenter(other));
         target = Resolve(true, &result);
-        CHECK_EQ(0, result);
-        CHECK(target.pointedWindow == nullptr);
-    }
-    // With a "FolderView" child, a list view beside it is an ordinary window.
-    CHECK(PointAtCenter(list));
-    TargetWindow target = Resolve(true, &result);
-    CHECK_EQ(1, result);
-    CHECK(target.pointedWindow == list);
-    CHECK(PointAtCenter(other));
-    target = Resolve(true, &result);
-    CHECK_EQ(1, result);
-    CHECK(target.pointedWindow == other && target.frameWindow == manager);
+        CHECK_EQ(1, result);
+        CHECK(target.pointedWindow == other && target.frameWindow == host);
 
-    // Without one, the first list view is the icon view.
-    SetWindowTextA(icons, "Icons");
-    CHECK(DesktopListView() == list);
-    CHECK(PointAtCenter(list));
-    target = Resolve(true, &result);
-    CHECK(result == 0 && target.pointedWindow == nullptr);
-    CHECK(PointAtCenter(icons));
-    target = Resolve(false, &result);
-    CHECK(target.pointedWindow == icons);
+        // Without one, the first list view is the icon view.
+        SetWindowTextA(icons, "Icons");
+        CHECK(DesktopListView() == list);
+        CHECK(PointAtCenter(list));
+        target = Resolve(true, &result);
+        CHECK(result == 0 && target.pointedWindow == nullptr);
+        CHECK(PointAtCenter(icons));
+        target = Resolve(false, &result);
+        CHECK(target.pointedWindow == icons);
+    }
+}
+
+TEST_CASE(store_app_frame_names_the_app_inside_it) {
+    char hostPath[MAX_PATH], appPath[MAX_PATH];
+    CHECK(CopyProgramAs("action_target.exe", "store", "ApplicationFrameHost.exe", hostPath, sizeof hostPath));
+    CHECK(CopyProgramAs("action_target.exe", "store", "ZvStoreApp.exe", appPath, sizeof appPath));
+    ActionTargetScope host, app;
+    CHECK(host.start("Zv Store App", 200, 150, 400, 300, "framehost", hostPath));
+    CHECK(app.start("Zv Store App", 200, 150, 400, 300, "storeapp", appPath));
+    HWND frame = host.target.frame, content = app.target.frame;
+    HWND titleBar = ChildOf(frame, "ApplicationFrameTitleBarWindow", nullptr);
+    CHECK(titleBar != nullptr);
+
+    // The host's title bar and the app's own content both name the app; close
+    // and hide still act on the frame the user sees.
+    for (HWND pointed : {titleBar, content}) {
+        CHECK(PointAtCenter(pointed));
+        int result = 0;
+        TargetWindow target = Resolve(true, &result);
+        CHECK_EQ(1, result);
+        CHECK(target.pointedWindow == pointed && target.frameWindow == frame);
+        CHECK_EQ(app.target.program.pid(), target.processId);
+        CHECK_EQ(GetWindowThreadProcessId(content, nullptr), target.threadId);
+        CHECK_STR("ZvStoreApp.exe", target.exeName);
+    }
+
+    // A frame without its app's content (a suspended app) is the host's.
+    app.target.stop();
+    CHECK(WaitFor([&] { return !IsWindow(content); }, 5000));
+    CHECK(PointAtCenter(titleBar));
+    int result = 0;
+    TargetWindow target = Resolve(true, &result);
+    CHECK(result == 1 && target.frameWindow == frame);
+    CHECK_EQ(host.target.program.pid(), target.processId);
+    CHECK_STR("ApplicationFrameHost.exe", target.exeName);
 }
 
 namespace {
@@ -328,9 +383,15 @@ TEST_CASE(ghost_rule_depends_on_system_version_and_owner) {
         }
     }
 
-    // A "Ghost" window of any other program is an ordinary window.
+    // Since Windows Vista the desktop window manager hosts the ghosts.
     SetSystemVersion(VER_PLATFORM_WIN32_NT, 6, 1);
     setup.owner.program.stop();
+    GhostSetup dwm;
+    CHECK(dwm.start("dwm", "DWM.EXE"));
+    CHECK(SeesThrough(dwm.ghost, real));
+    dwm.owner.program.stop();
+
+    // A "Ghost" window of any other program is an ordinary window.
     GhostSetup other;
     CHECK(other.start("other", "zv_ghost_owner.exe"));
     int result = 0;

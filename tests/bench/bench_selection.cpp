@@ -1,7 +1,8 @@
 // Costs of the selection work, each as a multiple of one bare WindowFromPoint
-// measured in the same run: light and full resolution, an idle and a painting
-// capture tick; and the delay from the hot key to the first outline pixel of
-// the real Zorvane.exe. Run from the bin folder (it starts zv_windows.exe and
+// measured in the same run: light resolution (with no desktop, and with the
+// desktop's shell view under a "WorkerW" window), full resolution, an idle and
+// a painting capture tick; and the delay from the hot key to the first outline
+// pixel of the real Zorvane.exe. Run from the bin folder (it starts zv_windows.exe and
 // Zorvane.exe beside it) on a display nobody else uses.
 #include <windows.h>
 #include <stdio.h>
@@ -116,6 +117,18 @@ int main() {
     double full = Measure(200, [&] { ResolveTarget(&target, true); });
     int processes = CountProcesses();
 
+    // The same light resolution once the desktop's shell view has moved from
+    // the program manager to a "WorkerW" window (away from the box).
+    double lightWorker = 0;
+    {
+        ProgramScope desktop;
+        if (!StartWindows("zv_windows.exe", "workerw", &desktop.program)) {
+            printf("zv_windows.exe workerw did not start\n");
+            return 1;
+        }
+        lightWorker = Measure(3000, [&] { ResolveTarget(&target, false); });
+    }
+
     // Capture ticks resting on one window: three idle ticks, then one that paints.
     SetUpCapture();
     CaptureTick();  // the first tick finds a new window
@@ -135,7 +148,9 @@ int main() {
     double idle = idleTotal / std::max(idleCount, 1), paint = paintTotal / std::max(paintCount, 1);
 
     printf("bare WindowFromPoint      %8.1f us  (1.0)\n", bare);
-    printf("light resolution          %8.1f us  x %.1f\n", light, light / bare);
+    printf("light resolution          %8.1f us  x %.1f  (no program manager)\n", light, light / bare);
+    printf("light, view under WorkerW %8.1f us  x %.1f  (\"Progman\" without a shell view)\n", lightWorker,
+           lightWorker / bare);
     printf("full resolution           %8.1f us  x %.1f  (%d processes)\n", full, full / bare, processes);
     printf("idle capture tick         %8.1f us  x %.1f  (%d ticks)\n", idle, idle / bare, idleCount);
     printf("painting capture tick     %8.1f us  x %.1f  (%d ticks)\n", paint, paint / bare, paintCount);

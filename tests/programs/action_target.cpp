@@ -3,10 +3,14 @@
 // 10 frame got WM_CLOSE, 11 worker window got WM_CLOSE, 20 worker loop ended on
 // WM_QUIT, 30 worker thread terminated from outside (exit code 0), 40 main
 // loop ended on WM_QUIT; a terminated process leaves the killer's code (0).
-// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | alone]
-//   protect: nobody may open the process or the worker thread for termination;
-//   ghost:   the frame is of class "Ghost" titled "<title> (Not Responding)";
-//   alone:   the frame only, with a line of text, as a sample application.
+// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | alone | framehost | storeapp]
+//   protect:   nobody may open the process or the worker thread for termination;
+//   ghost:     the frame is of class "Ghost" titled "<title> (Not Responding)";
+//   alone:     the frame only, with a line of text, as a sample application;
+//   framehost: a store app frame, "ApplicationFrameWindow" with its title bar
+//              child "ApplicationFrameTitleBarWindow" across the top;
+//   storeapp:  the app's content, a "Windows.UI.Core.CoreWindow" child of
+//              this process put into the frame host's frame of the same title.
 #include <windows.h>
 #include <aclapi.h>
 #include <stdio.h>
@@ -107,6 +111,34 @@ int RunLoop(HANDLE worker) {
     }
 }
 
+const int TitleBarHeight = 32;
+
+int RunFrameHost() {
+    RegisterClassNamed("ApplicationFrameWindow", FrameProc);
+    RegisterClassNamed("ApplicationFrameTitleBarWindow", DefWindowProcA);
+    HWND frame = MakeTopWindow("ApplicationFrameWindow", layout.title, layout.y, WS_OVERLAPPEDWINDOW);
+    RECT client;
+    GetClientRect(frame, &client);
+    CreateWindowExA(0, "ApplicationFrameTitleBarWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right,
+                    TitleBarHeight, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return RunLoop(nullptr);
+}
+
+// The app's content lives in another process's frame, as the system lays it out.
+int RunStoreApp() {
+    HWND frame = nullptr;
+    for (int i = 0; i < 500 && !frame; ++i, Sleep(20))
+        frame = FindWindowA("ApplicationFrameWindow", layout.title);
+    if (!frame) return 3;
+    RegisterClassNamed("Windows.UI.Core.CoreWindow", DefWindowProcA);
+    RECT client;
+    GetClientRect(frame, &client);
+    CreateWindowExA(0, "Windows.UI.Core.CoreWindow", layout.title, WS_CHILD | WS_VISIBLE, 0, TitleBarHeight,
+                    client.right, client.bottom - TitleBarHeight, frame, nullptr, GetModuleHandleA(nullptr),
+                    nullptr);
+    return RunLoop(nullptr);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -125,6 +157,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         MakeTopWindow("Ghost", caption, layout.y, WS_OVERLAPPEDWINDOW);
         return RunLoop(nullptr);
     }
+    if (strcmp(mode, "framehost") == 0) return RunFrameHost();
+    if (strcmp(mode, "storeapp") == 0) return RunStoreApp();
     RegisterClassNamed("ZvActionTarget", FrameProc);
     RegisterClassNamed("ZvActionThread", WorkerProc);
     MakeTopWindow("ZvActionTarget", layout.title, layout.y, WS_OVERLAPPEDWINDOW);

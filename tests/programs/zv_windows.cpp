@@ -3,6 +3,7 @@
 //   resolution:  an application with an owned dialog and button, an MDI frame,
 //                owned and unowned framed pop-ups and a plain top-level window
 //   desktop:     a "Progman" / "SHELLDLL_DefView" tree with its icon and HTML views
+//   workerw:     the same views under a top-level "WorkerW" (behind an empty one), "Progman" bare
 //   ghost CAPTION X Y W H: a window of class "Ghost"
 // When all windows exist it makes a hidden window of class "ZvReady"; it runs until it is ended.
 #include <windows.h>
@@ -89,8 +90,9 @@ void MakeResolutionWindows() {
 }
 
 // The desktop's tree: "FolderView" (not a list view class), a list view, the
-// HTML view and another child, side by side.
-void MakeDesktopTree() {
+// HTML view and another child, side by side; under the program manager, or
+// under a "WorkerW" over it as after a wallpaper slideshow has started.
+void MakeDesktopTree(bool underWorker) {
     Register("Progman", PlainProc, WHITE_BRUSH);
     Register("SHELLDLL_DefView", PlainProc, WHITE_BRUSH);
     Register("ZvIcons", PlainProc, WHITE_BRUSH);
@@ -99,7 +101,15 @@ void MakeDesktopTree() {
     Register("ZvOther", PlainProc, WHITE_BRUSH);
     HWND manager = Make(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Progman", "Program Manager", WS_POPUP, 100, 600,
                         800, 200, nullptr);
-    HWND view = MakeChild("SHELLDLL_DefView", "", 0, 0, 800, 200, manager);
+    HWND host = manager;
+    if (underWorker) {
+        Register("WorkerW", PlainProc, WHITE_BRUSH);
+        host = Make(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 100, 600, 800, 200, nullptr);
+        // The wallpaper's empty "WorkerW", found first.
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "WorkerW", "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                        nullptr, instance, nullptr);
+    }
+    HWND view = MakeChild("SHELLDLL_DefView", "", 0, 0, 800, 200, host);
     MakeChild("ZvIcons", "FolderView", 0, 0, 200, 200, view);
     MakeChild("SysListView32", "", 200, 0, 200, 200, view);
     MakeChild("Internet Explorer_Server", "", 400, 0, 200, 200, view);
@@ -125,8 +135,8 @@ int WINAPI WinMain(HINSTANCE thisInstance, HINSTANCE, LPSTR, int) {
             i += 5;
         } else if (!strcmp(word, "resolution")) {
             MakeResolutionWindows();
-        } else if (!strcmp(word, "desktop")) {
-            MakeDesktopTree();
+        } else if (!strcmp(word, "desktop") || !strcmp(word, "workerw")) {
+            MakeDesktopTree(word[0] == 'w');
         }
     }
     Register("ZvReady", PlainProc, WHITE_BRUSH);

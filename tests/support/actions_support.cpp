@@ -11,6 +11,14 @@
 #include "shell/main_window.h"
 #include "shell/settings.h"
 
+HWND StoreAppContent(DWORD appId, const char *title) {
+    HWND frame = FindWindowA("ApplicationFrameWindow", title);
+    HWND content = frame ? FindWindowExA(frame, nullptr, "Windows.UI.Core.CoreWindow", nullptr) : nullptr;
+    DWORD owner = 0;
+    if (content) GetWindowThreadProcessId(content, &owner);
+    return owner == appId ? content : nullptr;
+}
+
 bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
                        const char *exePath) {
     ZeroMemory(target, sizeof *target);
@@ -34,15 +42,18 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
     char frameTitle[300];
     snprintf(frameTitle, sizeof frameTitle, "%s", title);
     bool withWorker = !mode || !*mode || strcmp(mode, "protect") == 0;  // not "ghost" nor "alone"
+    bool storeApp = mode && strcmp(mode, "storeapp") == 0;
     if (mode && strcmp(mode, "ghost") == 0) {
         frameClass = "Ghost";
         snprintf(frameTitle, sizeof frameTitle, "%s (Not Responding)", title);
     }
+    if (mode && strcmp(mode, "framehost") == 0) frameClass = "ApplicationFrameWindow";
     char workerTitle[300];
     snprintf(workerTitle, sizeof workerTitle, "%s thread", title);
     bool ready = WaitFor(
         [&] {
-            target->frame = FindProcessTopWindow(pid, frameClass, frameTitle);
+            target->frame =
+                storeApp ? StoreAppContent(pid, title) : FindProcessTopWindow(pid, frameClass, frameTitle);
             if (withWorker) target->worker = FindProcessTopWindow(pid, "ZvActionThread", workerTitle);
             bool shown = target->frame && IsWindowVisible(target->frame) &&
                          (!withWorker || (target->worker && IsWindowVisible(target->worker)));
@@ -54,14 +65,15 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
         return false;
     }
     // Let the activation of the new windows settle before anything else takes
-    // the foreground or the mouse capture.
-    WaitFor(
-        [&] {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(GetForegroundWindow(), &pid);
-            return pid == target->program.pid();
-        },
-        3000);
+    // the foreground or the mouse capture (a store app's content is never active).
+    if (!storeApp)
+        WaitFor(
+            [&] {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+                return pid == target->program.pid();
+            },
+            3000);
     target->mainThread = GetWindowThreadProcessId(target->frame, nullptr);
     if (target->worker) target->workerThread = GetWindowThreadProcessId(target->worker, nullptr);
     return true;

@@ -28,9 +28,24 @@ struct ActionTarget {
 };
 
 // Starts the target (exe beside the tests unless a full path is given) and waits
-// for its windows. mode: "", "protect", "ghost" or "alone".
+// for its windows. mode: "", "protect", "ghost", "alone", "framehost" or
+// "storeapp" (frame: the app's content window inside the host's frame).
 bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
                        const char *exePath = nullptr);
+
+// Stops the target at the end of a scope, also when a check fails first.
+struct ActionTargetScope {
+    ActionTarget target;
+    ActionTargetScope() { ZeroMemory(&target, sizeof target); }
+    ~ActionTargetScope() { target.stop(); }
+    bool start(const char *title, int x, int y, int w, int h, const char *mode = "", const char *exePath = nullptr) {
+        return StartActionTarget(title, x, y, w, h, mode, &target, exePath);
+    }
+};
+
+// The "Windows.UI.Core.CoreWindow" child of the app inside the store app frame
+// titled title, or 0.
+HWND StoreAppContent(DWORD appId, const char *title);
 
 // The process's exit code once it ended within the time, else -1.
 long WaitExitCode(Program &program, DWORD timeoutMs);

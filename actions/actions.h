@@ -32,6 +32,11 @@ bool CanElevate();
 // the message shown.
 void ReportActionFailure(UINT messageId, const char *verb, LONG id);
 
+// The same box owned by another window of Zorvane: the box disables that
+// window while it is open and enables it again before it goes, so that the
+// activation returns to it. Liftrun is still started over the main window.
+void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id);
+
 // Full path of Liftrun.exe in Zorvane's own directory; false when it is not there.
 bool LiftrunProgramPath(char *out, int capacity);
 

@@ -16,13 +16,17 @@ static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA is 60 bytes");
 #endif
 
 void ReportActionFailure(UINT messageId, const char *verb, LONG id) {
+    ReportActionFailureOwned(App().mainWindow, messageId, verb, id);
+}
+
+void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id) {
     Application &app = App();
     char message[100];  // a longer text is cut to 99 characters
     LoadLocalString(messageId, message, sizeof message);
     bool elevate = CanElevate();
     // The box's own loop runs the timer, which finds the box and shields Retry.
     if (elevate) SetTimer(app.mainWindow, ShieldTimer, 100, nullptr);
-    int answer = MessageBoxA(app.mainWindow, message, app.productName, elevate ? MB_RETRYCANCEL : MB_OK);
+    int answer = MessageBoxA(owner, message, app.productName, elevate ? MB_RETRYCANCEL : MB_OK);
     if (answer != IDRETRY) return;
     char program[MAX_PATH];
     if (LiftrunProgramPath(program, sizeof program))

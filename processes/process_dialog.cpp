@@ -7,6 +7,7 @@
 #include "processes/process_stats.h"
 #include "resources/resource_ids.h"
 #include "shell/application.h"
+#include "shell/display_scale.h"
 #include "shell/winutil.h"
 
 namespace {
@@ -33,7 +34,9 @@ const bool listViewClassRegistered = RegisterListViewClass();
 
 HWND ListOf(HWND dialog) { return GetDlgItem(dialog, IDC_PROCESS_LIST); }
 
+// The widths are pixels at DefaultDpi, scaled to the list's own DPI.
 void InsertColumns(HWND listView) {
+    UINT dpi = WindowDpi(listView);
     for (int column = 0; column < 4; ++column) {
         char header[100];
         LoadLocalString(Columns[column].headerString, header, sizeof header);
@@ -41,7 +44,7 @@ void InsertColumns(HWND listView) {
         ZeroMemory(&entry, sizeof entry);
         entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         entry.fmt = LVCFMT_LEFT;
-        entry.cx = Columns[column].width;
+        entry.cx = ScaleToDpi(Columns[column].width, dpi);
         entry.pszText = header;
         entry.iSubItem = column;
         SendMessageA(listView, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));

@@ -51,8 +51,8 @@ enum ProcessOperation { ProcessShow, ProcessClose, ProcessQuit, ProcessKill, Pro
 bool OperationForCommand(int command, ProcessOperation *operation);
 
 // Applies the operation to every selected row in list order, removing or
-// deselecting each; failures go through ReportActionFailure with the dialog
-// disabled meanwhile.
+// deselecting each; failures go through a failure box owned by the dialog,
+// which keeps the dialog disabled meanwhile.
 void ApplyToSelection(HWND dialog, ProcessOperation operation);
 
 // True while ApplyToSelection walks the selection (a failure box may be open).

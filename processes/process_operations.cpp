@@ -17,12 +17,12 @@ bool operationRunning = false;
 
 const DWORD OverlappedWindowStyle = WS_OVERLAPPEDWINDOW;
 
-// The failure box is owned by the main window; the dialog stays disabled
-// while it is open so that the user cannot start another walk meanwhile.
+// The failure box is owned by the dialog: the dialog stays disabled while it
+// is open, so that the user cannot start another walk meanwhile, and is enabled
+// again before the box goes, so that it takes the activation back instead of
+// another program's window.
 void ReportRowFailure(HWND dialog, UINT messageId, const char *verb, LONG id) {
-    EnableWindow(dialog, FALSE);
-    ReportActionFailure(messageId, verb, id);
-    EnableWindow(dialog, TRUE);
+    ReportActionFailureOwned(dialog, messageId, verb, id);
 }
 
 bool PostClose(HWND dialog, const TargetWindow &target) {

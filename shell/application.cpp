@@ -5,6 +5,7 @@
 
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
+#include "shell/display_scale.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
@@ -27,14 +28,8 @@ HANDLE WINAPI OpenThreadFallback(DWORD, BOOL, DWORD) { return nullptr; }
 bool ThreadOpeningAvailable() { return App().OpenThreadEntry != OpenThreadFallback; }
 
 OpenThreadFunction BindOpenThread() {
-    OpenThreadFunction entry = OpenThreadFallback;
-    HMODULE kernel = LoadLibraryA("Kernel32.dll");
-    if (kernel) {
-        FARPROC found = GetProcAddress(kernel, "OpenThread");
-        if (found) entry = reinterpret_cast<OpenThreadFunction>(reinterpret_cast<void *>(found));
-        FreeLibrary(kernel);  // stays loaded: the program links to it
-    }
-    return entry;
+    FARPROC found = LinkedEntryPoint("Kernel32.dll", "OpenThread");
+    return found ? EntryPointAs<OpenThreadFunction>(found) : OpenThreadFallback;
 }
 
 int StartCommandForArgument(const char *argument) {
@@ -75,6 +70,13 @@ void ReadOsVersion() {
     os.major = version.dwMajorVersion;
     os.minor = version.dwMinorVersion;
     os.build = version.dwBuildNumber;
+}
+
+// The icon's own image for the small-icon size rather than its large image
+// shrunk. Not shared, so Release destroys it.
+HICON LoadSmallIcon(HINSTANCE instance, int id) {
+    int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, 0));
 }
 
 void AddTrayIcon() {
@@ -124,6 +126,9 @@ void ShowStartBalloon() {
 }
 
 bool Initialise(HINSTANCE instance, int startCommand) {
+    // Before any window: an unaware process gets virtualised coordinates on
+    // scaled displays, which the outline and its erase would miss by.
+    DeclareDpiAwareness();
     Application &app = App();
     app.instance = instance;
     LoadStringA(instance, IDS_PRODUCT_NAME, app.productName, sizeof app.productName);
@@ -160,7 +165,7 @@ bool Initialise(HINSTANCE instance, int startCommand) {
     ReadOsVersion();
 
     if (!app.OneShotMode) {
-        app.trayIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZORVANE_SMALL));
+        app.trayIcon = LoadSmallIcon(instance, IDI_ZORVANE_SMALL);
         AddTrayIcon();
         CountStartAndGreet();
     }

@@ -53,3 +53,11 @@ const char *ReadCommandLineWord(const char *line, char *out, int capacity) {
     out[length] = 0;
     return line;
 }
+
+FARPROC LinkedEntryPoint(const char *library, const char *name) {
+    HMODULE module = LoadLibraryA(library);
+    if (!module) return nullptr;
+    FARPROC entry = GetProcAddress(module, name);
+    FreeLibrary(module);
+    return entry;
+}

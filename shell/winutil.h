@@ -25,4 +25,13 @@ bool ProgramDirectory(char *out, int capacity);
 // null when only blanks are left.
 const char *ReadCommandLineWord(const char *line, char *out, int capacity);
 
+// An entry point of a library the program links to, looked up by name; the
+// library handle is released again (the module stays loaded). Null when missing.
+FARPROC LinkedEntryPoint(const char *library, const char *name);
+
+// An entry point taken as the function type it has.
+template <typename Function> Function EntryPointAs(FARPROC entry) {
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(entry));
+}
+
 #endif

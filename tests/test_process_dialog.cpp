@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "check.h"
+#include "display_support.h"
 #include "harness.h"
 #include "process_list_support.h"
 #include "processes/process_dialog.h"
@@ -60,6 +61,7 @@ struct ListSession {
         return WaitFor([&] { return row(program) < 0; }, Timeout);
     }
     HWND failureBox() const { return WaitForFailureBox(zorvane.pid(), Timeout); }
+    bool inFront() const { return WaitFor([&] { return GetForegroundWindow() == dialog; }, Timeout); }
     // Every message posted before this one has been handled by the dialog's thread.
     bool drained() const {
         int width = list.columnWidth(3);
@@ -384,5 +386,42 @@ TEST_CASE(column_clicks_toggle_direction_for_the_whole_program) {
     PostMessageA(session.dialog, WM_COMMAND, IDCANCEL, 0);
     CHECK(WaitFor([&] { return !IsWindow(session.dialog); }, Timeout));
     PostMessageA(session.mainWindow, WM_COMMAND, 202, 0);
+    CHECK(session.ended());
+}
+
+TEST_CASE(column_widths_follow_the_display_dpi) {
+    static const int widths[] = {146, 64, 83, 96};
+    static const int at144[] = {219, 96, 125, 144};  // one and a half times, rounded
+    {
+        LogPixelsOverride dpi(144);
+        CHECK(dpi.ok());
+        ListSession session;
+        CHECK(session.start("-l"));
+        for (int column = 0; column < 4; ++column) CHECK_EQ(at144[column], session.list.columnWidth(column));
+    }
+    ListSession session;  // the display as it was: the specified pixels
+    CHECK(session.start("-l"));
+    for (int column = 0; column < 4; ++column) CHECK_EQ(widths[column], session.list.columnWidth(column));
+}
+
+TEST_CASE(list_stays_in_front_after_a_failure_box) {
+    ProgramGroup helpers;
+    HWND other;
+    Program *windowed = helpers.startWindowHelper("ZvBehind", &other);  // could take the activation
+    Program *idle = helpers.startIdleHelper();
+    CHECK(windowed && idle);
+    ListSession session;
+    CHECK(session.start("-l"));
+    CHECK(session.inFront());
+    CHECK(session.selectOnly(idle));
+    session.press(1009);  // no window to close: a failure box
+    HWND box = session.failureBox();
+    CHECK(box);
+    CHECK(!IsWindowEnabled(session.dialog));
+    CHECK(DismissFailureBox(box));
+    CHECK(session.rowSettled(idle));
+    CHECK(session.inFront());
+    CHECK(IsWindowEnabled(session.dialog));
+    PostMessageA(session.dialog, WM_COMMAND, IDCANCEL, 0);
     CHECK(session.ended());
 }

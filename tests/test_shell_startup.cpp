@@ -1,7 +1,9 @@
 // Tray-mode start of Zorvane: the settings key, the start count, the tray icon
-// and the first-start balloon, seen through a stand-in for the shell's tray.
+// and the first-start balloon, seen through a stand-in for the shell's tray;
+// the declaration of DPI awareness.
 #include "check.h"
 #include "harness.h"
+#include "shell/display_scale.h"
 #include "shell_support.h"
 
 namespace {
@@ -62,7 +64,7 @@ TEST_CASE(first_start_makes_settings_key_adds_icon_and_greets) {
     CHECK_EQ(NIF_MESSAGE | NIF_ICON | NIF_TIP, add->flags);
     CHECK_EQ(WM_USER, add->callbackMessage);
     CHECK_STR("Zorvane", add->tip);
-    CHECK(add->iconWidth > 0);
+    CHECK_EQ(GetSystemMetrics(SM_CXSMICON), add->iconWidth);  // the small image, not a shrunk large one
 
     CHECK_EQ(1, tray.countOf(NIM_MODIFY, window));
     const TrayCall *balloon = tray.last(NIM_MODIFY, window);
@@ -141,3 +143,7 @@ TEST_CASE(older_systems_count_from_nt5_and_never_before) {
         CHECK_EQ(row.counted ? 1 : 0, outcome.balloons);
     }
 }
+
+// One of the three declarations, looked up by name, goes through (Wine refuses
+// the per-monitor ones and takes the plain one).
+TEST_CASE(dpi_awareness_is_declared_by_name) { CHECK(DeclareDpiAwareness()); }

@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include "shell/application.h"
+#include "shell/winutil.h"
 
 #ifndef _WIN64
 static_assert(sizeof(PROCESSENTRY32) == 296, "narrow process entry is 296 bytes");
@@ -19,19 +20,16 @@ typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry
 
 enum { GhostCaptionMatch = 1, GhostSizeMatch = 2 };
 
-template <typename Function> Function BindEntry(HMODULE module, const char *name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
-}
-
 // Copies the executable name of the process from a fresh snapshot; leaves it
 // empty when the tool help functions, the snapshot or the process are missing.
 void CopyExeName(DWORD processId, char *exeName) {
     exeName[0] = 0;
     HMODULE kernel = LoadLibraryA("Kernel32.dll");
     if (!kernel) return;
-    SnapshotFunction takeSnapshot = BindEntry<SnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
-    ProcessWalkFunction first = BindEntry<ProcessWalkFunction>(kernel, "Process32First");
-    ProcessWalkFunction next = BindEntry<ProcessWalkFunction>(kernel, "Process32Next");
+    SnapshotFunction takeSnapshot =
+        EntryPointAs<SnapshotFunction>(GetProcAddress(kernel, "CreateToolhelp32Snapshot"));
+    ProcessWalkFunction first = EntryPointAs<ProcessWalkFunction>(GetProcAddress(kernel, "Process32First"));
+    ProcessWalkFunction next = EntryPointAs<ProcessWalkFunction>(GetProcAddress(kernel, "Process32Next"));
     FreeLibrary(kernel);  // stays loaded: the program links to it
     if (!takeSnapshot || !first || !next) return;
 

@@ -212,6 +212,22 @@ TEST_CASE(text_columns_sort_without_regard_to_case) {
     }
 }
 
+TEST_CASE(sorting_keeps_the_order_of_equal_cells) {
+    // Eleven rows, so that the merge works on runs of 1, 2, 4 and 8 rows with
+    // uneven ends; three working sets, each shared by several rows.
+    TestList rows;
+    const char *const names[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
+    const DWORD kilobytes[] = {3, 1, 2, 1, 3, 2, 1, 3, 2, 1, 3};
+    for (int i = 0; i < 11; ++i) AddProcessRow(rows.list, i + 1, names[i], 0, kilobytes[i] * 1024);
+    char joined[512];
+    rows.sort(3, false);
+    rows.column(0, joined, sizeof joined);
+    CHECK_STR("b|d|g|j|c|f|i|a|e|h|k", joined);
+    rows.sort(3, true);
+    rows.column(0, joined, sizeof joined);
+    CHECK_STR("a|e|h|k|c|f|i|b|d|g|j", joined);
+}
+
 TEST_CASE(direction_toggle_flips_on_every_click_across_columns) {
     TestList rows;
     AddProcessRow(rows.list, 20, "b.exe", 2000, 2048);

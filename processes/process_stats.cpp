@@ -63,14 +63,14 @@ void FormatCpuTime(DWORD milliseconds, char *out) {
     unsigned seconds = (milliseconds / 1000u) % 60u;
     unsigned rest = milliseconds % 1000u;
     FormatText(out, ProcessCellCapacity, "%.2d:%.2d:%.2d.%.3d", static_cast<int>(hours),
-             static_cast<int>(minutes), static_cast<int>(seconds), static_cast<int>(rest));
+               static_cast<int>(minutes), static_cast<int>(seconds), static_cast<int>(rest));
 }
 
 void FormatWorkingSet(DWORD bytes, char *out) {
     int kilobytes = static_cast<int>(bytes / 1024u);  // at most 4 194 303
     if (kilobytes >= 1000000)
-        FormatText(out, ProcessCellCapacity, "%d %.3d %.3d K", kilobytes / 1000000,
-                 (kilobytes / 1000) % 1000, kilobytes % 1000);
+        FormatText(out, ProcessCellCapacity, "%d %.3d %.3d K", kilobytes / 1000000, (kilobytes / 1000) % 1000,
+                   kilobytes % 1000);
     else if (kilobytes >= 1000)
         FormatText(out, ProcessCellCapacity, "%d %.3d K", kilobytes / 1000, kilobytes % 1000);
     else

@@ -106,6 +106,7 @@ Function ${PREFIX}CloseZorvane
       ${Break}
     ${EndIf}
     StrCpy $2 0
+    StrCpy $3 0
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r2)'
     System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r2) p .r3'
     SendMessage $0 ${WM_COMMAND} 202 0 /TIMEOUT=3000

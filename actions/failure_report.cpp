@@ -3,7 +3,6 @@
 #include "actions/actions.h"
 
 #include <commctrl.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -36,15 +35,13 @@ void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG
 bool LiftrunProgramPath(char *out, int capacity) {
     char directory[MAX_PATH];
     if (!ProgramDirectory(directory, sizeof directory)) return false;
-    if (snprintf(out, capacity, "%sLiftrun.exe", directory) >= capacity) return false;
+    if (FormatText(out, capacity, "%sLiftrun.exe", directory) < 0) return false;
     DWORD attributes = GetFileAttributesA(out);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FormatLiftrunCommandLine(const char *verb, LONG id, const char *message, char *out, int capacity) {
-    if (capacity <= 0) return false;
-    int length = snprintf(out, capacity, "%s %ld %s", verb, (long)id, message);
-    return length >= 0 && length < capacity;
+    return FormatText(out, capacity, "%s %ld %s", verb, (long)id, message) >= 0;
 }
 
 bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id,

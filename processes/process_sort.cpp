@@ -6,9 +6,6 @@
 #include <ctype.h>
 #include <string.h>
 
-#include <algorithm>
-#include <vector>
-
 namespace {
 
 // One flag for the whole program, never reset: the first click sorts descending.
@@ -23,6 +20,29 @@ void SetRowParam(HWND listView, int row, LPARAM value) {
     SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+// Merges the sorted runs order[begin, middle) and order[middle, end) through
+// scratch; a row of the second run goes first only when it compares less, so
+// equal rows keep their order.
+void MergeRuns(int *order, int *scratch, int begin, int middle, int end, PFNLVCOMPARE compare,
+               LPARAM sortSpec) {
+    int left = begin, right = middle, out = begin;
+    while (left < middle && right < end)
+        scratch[out++] = compare(order[right], order[left], sortSpec) < 0 ? order[right++] : order[left++];
+    while (left < middle) scratch[out++] = order[left++];
+    while (right < end) scratch[out++] = order[right++];
+    memcpy(order + begin, scratch + begin, (end - begin) * sizeof *order);
+}
+
+// Stable bottom-up merge sort of row indexes by the list's comparison.
+void StableSortRows(int *order, int *scratch, int count, PFNLVCOMPARE compare, LPARAM sortSpec) {
+    for (int width = 1; width < count; width *= 2) {
+        for (int begin = 0; begin + width < count; begin += 2 * width) {
+            int end = begin + 2 * width < count ? begin + 2 * width : count;
+            MergeRuns(order, scratch, begin, begin + width, end, compare, sortSpec);
+        }
+    }
+}
+
 // Orders rows by the rank that SortProcessRows gave them.
 int CALLBACK CompareRanks(LPARAM first, LPARAM second, LPARAM) {
     return first < second ? -1 : (first > second ? 1 : 0);
@@ -33,16 +53,18 @@ int CALLBACK CompareRanks(LPARAM first, LPARAM second, LPARAM) {
 void SortProcessRows(HWND listView, PFNLVCOMPARE compare, ProcessSortSpec *spec) {
     int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
     if (count < 2) return;
-    std::vector<int> order(count);
+    // The order and the merge's scratch space, one block of two arrays.
+    int *order = static_cast<int *>(HeapAlloc(GetProcessHeap(), 0, 2 * count * sizeof(int)));
+    if (!order) return;
+    int *scratch = order + count;
     for (int row = 0; row < count; ++row) order[row] = row;
-    LPARAM sortSpec = reinterpret_cast<LPARAM>(spec);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int first, int second) { return compare(first, second, sortSpec) < 0; });
+    StableSortRows(order, scratch, count, compare, reinterpret_cast<LPARAM>(spec));
     // The rank rides on the rows only while the list view moves them (with
     // their texts, selection and focus); rows carry no item data otherwise.
     for (int rank = 0; rank < count; ++rank) SetRowParam(listView, order[rank], rank);
     SendMessageA(listView, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareRanks));
     for (int row = 0; row < count; ++row) SetRowParam(listView, row, 0);
+    HeapFree(GetProcessHeap(), 0, order);
 }
 
 void ReadProcessCell(HWND listView, int row, int column, char *out) {

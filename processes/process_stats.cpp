@@ -3,10 +3,11 @@
 
 #include <commctrl.h>
 #include <psapi.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <tlhelp32.h>
+
+#include "shell/winutil.h"
 
 #ifndef _WIN64
 static_assert(sizeof(PROCESSENTRY32) == 296, "narrow PROCESSENTRY32 is 296 bytes");
@@ -61,23 +62,23 @@ void FormatCpuTime(DWORD milliseconds, char *out) {
     unsigned minutes = (milliseconds / 60000u) % 60u;
     unsigned seconds = (milliseconds / 1000u) % 60u;
     unsigned rest = milliseconds % 1000u;
-    snprintf(out, ProcessCellCapacity, "%.2d:%.2d:%.2d.%.3d", static_cast<int>(hours),
-             static_cast<int>(minutes), static_cast<int>(seconds), static_cast<int>(rest));
+    FormatText(out, ProcessCellCapacity, "%.2d:%.2d:%.2d.%.3d", static_cast<int>(hours),
+               static_cast<int>(minutes), static_cast<int>(seconds), static_cast<int>(rest));
 }
 
 void FormatWorkingSet(DWORD bytes, char *out) {
     int kilobytes = static_cast<int>(bytes / 1024u);  // at most 4 194 303
     if (kilobytes >= 1000000)
-        snprintf(out, ProcessCellCapacity, "%d %.3d %.3d K", kilobytes / 1000000,
-                 (kilobytes / 1000) % 1000, kilobytes % 1000);
+        FormatText(out, ProcessCellCapacity, "%d %.3d %.3d K", kilobytes / 1000000, (kilobytes / 1000) % 1000,
+                   kilobytes % 1000);
     else if (kilobytes >= 1000)
-        snprintf(out, ProcessCellCapacity, "%d %.3d K", kilobytes / 1000, kilobytes % 1000);
+        FormatText(out, ProcessCellCapacity, "%d %.3d K", kilobytes / 1000, kilobytes % 1000);
     else
-        snprintf(out, ProcessCellCapacity, "%d K", kilobytes);
+        FormatText(out, ProcessCellCapacity, "%d K", kilobytes);
 }
 
 void FormatProcessId(DWORD processId, char *out) {
-    snprintf(out, ProcessCellCapacity, "%d", static_cast<int>(processId));
+    FormatText(out, ProcessCellCapacity, "%d", static_cast<int>(processId));
 }
 
 DWORD ParseProcessId(const char *text) { return static_cast<DWORD>(atoi(text)); }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the x86 programs and packs a release: a folder and a zip with Zorvane.exe,
-# Liftrun.exe, Stampwell.exe and the read-me, and the setup program.
+# Liftrun.exe, Stampwell.exe and the read-me, the setup program, and SHA256SUMS.
 # Usage: scripts/release.sh [output folder, default release/]
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
@@ -13,10 +13,9 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 setup=$(bash "$ZV_ROOT/installer/make-installer.sh" "$ZV_BUILD_ROOT/x86/bin" "$out" | tail -n 1)
 name=$(basename "$setup" -setup.exe)
-rm -f "$out/$name.zip"
-(cd "$out" && zip -q -r -X "$name.zip" "$name")
 
 echo "Release in $out:"
 echo "  $name/          the programs and readme.txt"
 echo "  $name.zip       the same folder, zipped"
 echo "  $(basename "$setup")  the setup program"
+echo "  SHA256SUMS                the zip's and the setup program's checksums (sha256sum -c SHA256SUMS)"

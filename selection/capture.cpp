@@ -2,8 +2,6 @@
 // buttons and keys, follows the pointer and outlines the window under it.
 #include "selection/capture.h"
 
-#include <stdio.h>
-
 #include "actions/actions.h"
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
@@ -11,6 +9,7 @@
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
+#include "shell/winutil.h"
 
 namespace {
 
@@ -51,7 +50,7 @@ void KeepInForeground() {
 }
 
 void FillLabel(CaptureState &state, const TargetWindow &target, DWORD keyHeld) {
-    if (keyHeld) snprintf(state.LabelText, sizeof state.LabelText, "%lu", (unsigned long)target.processId);
+    if (keyHeld) FormatText(state.LabelText, sizeof state.LabelText, "%lu", (unsigned long)target.processId);
     else lstrcpynA(state.LabelText, target.exeName, sizeof state.LabelText);
 }
 

@@ -2,7 +2,6 @@
 // the clicks that reach it while it holds the mouse capture.
 #include "shell/main_window.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "actions/actions.h"
@@ -17,7 +16,7 @@
 #include "update/update.h"
 
 void ProductSiteAddress(const char *page, char *out, int capacity) {
-    snprintf(out, capacity, "%s/%s", ZORVANE_SITE, page);
+    FormatText(out, capacity, "%s/%s", ZORVANE_SITE, page);
 }
 
 bool BringActiveDialogForward() {

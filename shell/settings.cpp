@@ -1,7 +1,6 @@
 // Per-user settings, the start-at-logon entry and the language base.
 #include "shell/settings.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "shell/application.h"
@@ -81,7 +80,7 @@ bool IsRunAtLogon() {
 
 void FormatRunCommand(const char *programPath, char *out, int capacity) {
     // Quoted, or Windows tries "C:\Program.exe" first for a path with blanks.
-    snprintf(out, capacity, "\"%s\"", programPath);
+    FormatText(out, capacity, "\"%s\"", programPath);
 }
 
 bool SetRunAtLogon(bool enable) {
@@ -93,11 +92,15 @@ bool SetRunAtLogon(bool enable) {
         ok = true;
         if (RegQueryValueExA(key, RUN_VALUE_NAME, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             char path[MAX_PATH], command[MAX_PATH + 3];
-            // The program's own path: the first word of its command line, unquoted.
-            ReadCommandLineWord(GetCommandLineA(), path, sizeof path);
-            FormatRunCommand(path, command, sizeof command);
-            ok = RegSetValueExA(key, RUN_VALUE_NAME, 0, REG_SZ, reinterpret_cast<const BYTE *>(command),
-                                (DWORD)strlen(command) + 1) == ERROR_SUCCESS;
+            // The executable's full path: a program started by a bare or relative
+            // name has no more than that on its command line, which would not be
+            // found at the next logon.
+            ok = ProgramPath(path, sizeof path);
+            if (ok) {
+                FormatRunCommand(path, command, sizeof command);
+                ok = RegSetValueExA(key, RUN_VALUE_NAME, 0, REG_SZ, reinterpret_cast<const BYTE *>(command),
+                                    (DWORD)strlen(command) + 1) == ERROR_SUCCESS;
+            }
         }
     } else {
         ok = RegDeleteValueA(key, RUN_VALUE_NAME) == ERROR_SUCCESS;

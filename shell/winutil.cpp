@@ -1,6 +1,8 @@
 // Small helpers over repeated Windows boilerplate.
 #include "shell/winutil.h"
 
+#include <stdarg.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "shell/application.h"
@@ -27,10 +29,31 @@ int ReadControlText(HWND dialog, int controlId, char *buffer, int capacity) {
     return control ? GetWindowTextA(control, buffer, capacity) : 0;
 }
 
+bool ProgramPath(char *out, int capacity) {
+    if (capacity <= 0) return false;
+    // A path cut to the buffer fills it and may lack its terminator.
+    DWORD length = GetModuleFileNameA(nullptr, out, capacity);
+    if (length == 0 || length >= (DWORD)capacity) {
+        out[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+int FormatText(char *out, int capacity, const char *format, ...) {
+    if (capacity <= 0) return -1;
+    va_list arguments;
+    va_start(arguments, format);
+    // One place kept for the terminator, which _vsnprintf leaves out when the text fills the count.
+    int length = _vsnprintf(out, capacity - 1, format, arguments);
+    va_end(arguments);
+    out[capacity - 1] = 0;
+    return length;
+}
+
 bool ProgramDirectory(char *out, int capacity) {
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
+    if (!ProgramPath(path, sizeof path)) return false;
     char *slash = strrchr(path, '\\');
     if (!slash) return false;
     slash[1] = 0;

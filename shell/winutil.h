@@ -20,6 +20,14 @@ int ReadControlText(HWND dialog, int controlId, char *buffer, int capacity);
 // The directory of this program's executable, with a trailing backslash.
 bool ProgramDirectory(char *out, int capacity);
 
+// The full path of this program's executable; false when it does not fit.
+bool ProgramPath(char *out, int capacity);
+
+// Formats with msvcrt's printf (whole numbers and texts only; MinGW's own
+// printf would bring its floating-point formatting into the program). The text
+// is always terminated; returns its length, or -1 when it was cut to fit.
+int FormatText(char *out, int capacity, const char *format, ...) __attribute__((format(ms_printf, 3, 4)));
+
 // Reads the next blank-separated word of a command line into out, quotes removed
 // (blanks inside quotes belong to the word); returns the position after it, or
 // null when only blanks are left.

@@ -27,10 +27,12 @@ DWORD FailureCode() {
 
 int FormatManifest(char *buffer, int capacity, const char *name, const char *description) {
     if (!buffer || capacity <= 0 || !name || !description) return -1;
-    // snprintf is bounded by the buffer and, unlike wsprintfA, has no 1024-character ceiling
-    // that would silently cut a long manifest short.
-    int length = snprintf(buffer, capacity, kManifestTemplate, name, description);
-    if (length < 0 || length >= capacity) return -1;
+    // msvcrt's _snprintf is bounded by the buffer and, unlike wsprintfA, has no
+    // 1024-character ceiling that would silently cut a long manifest short. It
+    // gives -1 for a text longer than the count and leaves out the terminator of
+    // one that just fills it, so one place is kept for that.
+    int length = _snprintf(buffer, capacity - 1, kManifestTemplate, name, description);
+    buffer[capacity - 1] = 0;
     return length;
 }
 

@@ -61,6 +61,12 @@ struct TestList {
         ProcessSortSpec spec = {list, column, column == 1 || column == 3};
         SortProcessRows(list, reversed ? CompareProcessRowsReversed : CompareProcessRows, &spec);
     }
+    // Sorts by one column and gives another's texts joined in the new row order.
+    const char *sorted(int by, bool reversed, int shown, char *out, int capacity) const {
+        sort(by, reversed);
+        column(shown, out, capacity);
+        return out;
+    }
 };
 
 int CountSnapshotEntries() {
@@ -162,15 +168,11 @@ TEST_CASE(numeric_columns_sort_by_value) {
     AddProcessRow(rows.list, 7, "e.exe", 0, 4294967295u);     // 4 194 303 K
     AddProcessRow(rows.list, 8, "f.exe", 0, 0);               // 0 K
     char joined[512];
-    rows.sort(3, false);
-    rows.column(3, joined, sizeof joined);
-    CHECK_STR("0 K|999 K|1 000 K|1 999 999 K|2 000 000 K|4 194 303 K", joined);
-    rows.sort(3, true);
-    rows.column(3, joined, sizeof joined);
-    CHECK_STR("4 194 303 K|2 000 000 K|1 999 999 K|1 000 K|999 K|0 K", joined);
-    rows.sort(1, false);
-    rows.column(1, joined, sizeof joined);
-    CHECK_STR("-2147483648|7|8|9|10|100", joined);
+    CHECK_STR("0 K|999 K|1 000 K|1 999 999 K|2 000 000 K|4 194 303 K",
+              rows.sorted(3, false, 3, joined, sizeof joined));
+    CHECK_STR("4 194 303 K|2 000 000 K|1 999 999 K|1 000 K|999 K|0 K",
+              rows.sorted(3, true, 3, joined, sizeof joined));
+    CHECK_STR("-2147483648|7|8|9|10|100", rows.sorted(1, false, 1, joined, sizeof joined));
     CHECK_EQ(9990, NumericCellKey("999 K"));
     CHECK_EQ(100000, NumericCellKey("1 000 K"));
     CHECK_EQ(4019403030LL, NumericCellKey("4 194 303 K"));
@@ -185,21 +187,16 @@ TEST_CASE(text_columns_sort_without_regard_to_case) {
     AddProcessRow(rows.list, 3, "Gamma.exe", 999, 0);
     AddProcessRow(rows.list, 4, "alpha2.exe", 3723004, 0);
     char joined[512];
-    rows.sort(0, false);
-    rows.column(0, joined, sizeof joined);
-    CHECK_STR("ALPHA.EXE|alpha2.exe|beta.exe|Gamma.exe", joined);
-    rows.sort(0, true);
-    rows.column(0, joined, sizeof joined);
-    CHECK_STR("Gamma.exe|beta.exe|alpha2.exe|ALPHA.EXE", joined);
+    CHECK_STR("ALPHA.EXE|alpha2.exe|beta.exe|Gamma.exe", rows.sorted(0, false, 0, joined, sizeof joined));
+    CHECK_STR("Gamma.exe|beta.exe|alpha2.exe|ALPHA.EXE", rows.sorted(0, true, 0, joined, sizeof joined));
     // The selection moves with its row, and no item data stays on the rows.
     LVITEMA item;
     ZeroMemory(&item, sizeof item);
     item.stateMask = LVIS_SELECTED;
     item.state = LVIS_SELECTED;
     SendMessageA(rows.list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));  // beta.exe
-    rows.sort(2, false);
-    rows.column(2, joined, sizeof joined);
-    CHECK_STR("00:00:00.999|01:02:03.004|100:00:00.000|99:59:59.999", joined);
+    CHECK_STR("00:00:00.999|01:02:03.004|100:00:00.000|99:59:59.999",
+              rows.sorted(2, false, 2, joined, sizeof joined));
     CHECK_EQ(2, SendMessageA(rows.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     CHECK_EQ(1, SendMessageA(rows.list, LVM_GETSELECTEDCOUNT, 0, 0));
     for (int row = 0; row < rows.count(); ++row) {
@@ -210,6 +207,18 @@ TEST_CASE(text_columns_sort_without_regard_to_case) {
         CHECK(SendMessageA(rows.list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         CHECK_EQ(0, item.lParam);
     }
+}
+
+TEST_CASE(sorting_keeps_the_order_of_equal_cells) {
+    // Eleven rows, so that the merge works on runs of 1, 2, 4 and 8 rows with
+    // uneven ends; three working sets, each shared by several rows.
+    TestList rows;
+    const char *const names[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
+    const DWORD kilobytes[] = {3, 1, 2, 1, 3, 2, 1, 3, 2, 1, 3};
+    for (int i = 0; i < 11; ++i) AddProcessRow(rows.list, i + 1, names[i], 0, kilobytes[i] * 1024);
+    char joined[512];
+    CHECK_STR("b|d|g|j|c|f|i|a|e|h|k", rows.sorted(3, false, 0, joined, sizeof joined));
+    CHECK_STR("a|e|h|k|c|f|i|b|d|g|j", rows.sorted(3, true, 0, joined, sizeof joined));
 }
 
 TEST_CASE(direction_toggle_flips_on_every_click_across_columns) {

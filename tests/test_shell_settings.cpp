@@ -1,6 +1,6 @@
 // Settings, the start-at-logon entry, the language base and the switch table,
 // called in-process; the logon entry also from a program in a folder whose name
-// has a space.
+// has a space, started by its full path and by its bare name.
 #include <string.h>
 
 #include "check.h"
@@ -14,14 +14,18 @@ namespace {
 
 const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-DWORD RunHelper(const char *exePath, const char *argument) {
+// Runs the helper with the argument; its command line names it by the quoted
+// full path, or, given a folder, by its bare file name from that folder as
+// current directory (as when started from a console there).
+DWORD RunHelper(const char *exePath, const char *argument, const char *bareFrom = nullptr) {
     char commandLine[MAX_PATH * 2];
-    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exePath, argument);
+    if (bareFrom) snprintf(commandLine, sizeof commandLine, "%s %s", strrchr(exePath, '\\') + 1, argument);
+    else snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exePath, argument);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
-    if (!CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, bareFrom, &startup, &info))
         return 100;
     DWORD code = 101;
     if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
@@ -225,7 +229,7 @@ TEST_CASE(logon_entry_leaves_a_foreign_value_and_any_type_counts) {
     ResetZorvaneRegistry();
 }
 
-TEST_CASE(logon_entry_quotes_a_program_path_with_spaces) {
+TEST_CASE(logon_entry_quotes_the_full_program_path) {
     ResetZorvaneRegistry();
     SpacedFolder folder;
     char source[MAX_PATH];
@@ -245,5 +249,10 @@ TEST_CASE(logon_entry_quotes_a_program_path_with_spaces) {
     CHECK_EQ(1, RunHelper(folder.helper, "off"));  // deleted, absent
     CHECK(!IsRunAtLogon());
     CHECK_EQ(0, RunHelper(folder.helper, "off"));  // nothing to delete
+
+    // Started by its bare name from its folder, it still writes its full path.
+    CHECK_EQ(3, RunHelper(folder.helper, "on", folder.path));
+    CHECK(GetRunValue(data, sizeof data));
+    CHECK_STR(expected, data);
     ResetZorvaneRegistry();
 }

@@ -2,9 +2,10 @@
 // dotted version texts.
 #include "update/update.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include "shell/winutil.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ bool ReadOwnVersion(const char *path, char *out, int capacity) {
                                            HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
         for (int i = 0; i < VersionParts; ++i) {
             char piece[8];
-            snprintf(piece, sizeof piece, i ? ".%u" : "%u", static_cast<unsigned>(fields[i]));
+            FormatText(piece, sizeof piece, i ? ".%u" : "%u", static_cast<unsigned>(fields[i]));
             AppendPiece(out, capacity, piece);
         }
         ok = true;

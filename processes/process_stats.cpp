@@ -25,8 +25,7 @@ typedef BOOL(WINAPI *MemoryInfoFunction)(HANDLE process, PROCESS_MEMORY_COUNTERS
 
 // Entry point looked up by name, or null when the module or the name is missing.
 template <typename Function> Function LookUp(HMODULE module, const char *name) {
-    if (!module) return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    return module ? EntryPointAs<Function>(GetProcAddress(module, name)) : nullptr;
 }
 
 unsigned long long HundredNanoseconds(const FILETIME &time) {

@@ -35,11 +35,6 @@ struct ListSession {
         WaitFor([&] { return (dialog = FindProcessListDialog(pid)) != nullptr; }, Timeout);
         return dialog && list.open(GetDlgItem(dialog, 1007));
     }
-    ~ListSession() {
-        list.close();
-        zorvane.stop();
-        ReleaseAllInput();
-    }
     int row(const Program *program) const { return list.rowOfProcess(program->pid()); }
     // Selects exactly the rows of the programs.
     bool selectOnly(const Program *const *programs, int count) const {

@@ -15,11 +15,9 @@ namespace {
 
 const int TargetX = 200, TargetY = 150, TargetW = 300, TargetH = 200;
 
-// Stops the target at the end of a scope, also when a check fails first.
+// A target of the usual size (ended at the end of the scope, as ActionTarget is).
 struct TargetScope {
     ActionTarget target;
-    TargetScope() { ZeroMemory(&target, sizeof target); }
-    ~TargetScope() { target.stop(); }
     bool start(const char *title, const char *mode = "", int x = TargetX) {
         return StartActionTarget(title, x, TargetY, TargetW, TargetH, mode, &target);
     }
@@ -224,10 +222,8 @@ TEST_CASE(failure_box_in_each_language_with_retry_through_liftrun) {
 }
 
 TEST_CASE(older_system_gives_ok_only) {
-    struct VersionScope {
-        VersionScope() { SetZorvaneWineVersion(sizeof(void *) == 8 ? "winxp64" : "winxp"); }
-        ~VersionScope() { SetZorvaneWineVersion(nullptr); }
-    } version;
+    WineVersionOverride version("Zorvane.exe", sizeof(void *) == 8 ? "winxp64" : "winxp");
+    CHECK(version.ok());
     TargetScope scope;
     CHECK(scope.start("Protected on XP", "protect"));
     ZorvaneSession zorvane;

@@ -5,7 +5,6 @@
 // Zorvane.exe beside it) on a display nobody else uses.
 #include <windows.h>
 #include <stdio.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -26,17 +25,6 @@ double Now() {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return (double)counter.QuadPart * 1e6 / (double)frequency.QuadPart;  // microseconds
-}
-
-int CountProcesses() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) ++count;
-    CloseHandle(snapshot);
-    return count;
 }
 
 // Average microseconds of one call over the repetitions.

@@ -117,29 +117,6 @@ bool WaitDebugText(DWORD processId, const char *text, DWORD timeoutMs) {
     }, timeoutMs);
 }
 
-namespace {
-WORD heldKeys[2];
-}
-
-void HoldKeys(WORD first, WORD second) {
-    heldKeys[0] = first;
-    heldKeys[1] = second;
-    for (WORD key : heldKeys)
-        if (key) KeyDown(key);
-}
-
-void RepeatHeldKeys() {
-    for (WORD key : heldKeys)
-        if (key && !(GetAsyncKeyState(key) & 0x8000)) KeyDown(key);
-}
-
-void ReleaseHeldKeys() {
-    for (WORD &key : heldKeys) {
-        if (key) KeyUp(key);
-        key = 0;
-    }
-}
-
 bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     do {
@@ -156,39 +133,15 @@ bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs) {
     }, timeoutMs);
 }
 
-namespace {
-
-bool StartProgramAt(const char *path, const char *arguments, Program *program) {
-    ZeroMemory(&program->info, sizeof program->info);
-    char commandLine[2048];
-    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", path, arguments ? arguments : "");
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    return CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &program->info) != FALSE;
-}
-
-}  // namespace
-
-bool HotKeyTaken() {
-    const int probeId = 0x7A11;
-    if (!RegisterHotKey(nullptr, probeId, MOD_ALT | MOD_WIN, 'X')) return true;
-    UnregisterHotKey(nullptr, probeId);
-    return false;
-}
-
 bool StartZorvaneWithHotKey(const char *arguments, Program *program, HWND *mainWindow) {
     // A Zorvane ended just before may still hold it for a moment.
     if (!WaitFor([] { return !HotKeyTaken(); }, 10000)) return false;
-    if (!StartZorvane(arguments, program, mainWindow)) return false;
-    DWORD_PTR answer;
-    if (!SendMessageTimeoutA(*mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) return false;
-    return HotKeyTaken();
+    return StartZorvane(arguments, program, mainWindow) && WaitZorvaneLoop(*mainWindow) && HotKeyTaken();
 }
 
 bool StartWindows(const char *exe, const char *arguments, Program *program) {
-    bool started = strchr(exe, '\\') ? StartProgramAt(exe, arguments, program) : StartProgram(exe, arguments, program);
+    bool started =
+        strchr(exe, '\\') ? StartProgramAt(exe, arguments, program) : StartProgram(exe, arguments, program);
     if (!started) return false;
     DWORD pid = program->pid();
     return WaitFor([&] { return FindProcessTopWindow(pid, "ZvReady", nullptr) != nullptr; }, 20000);

@@ -290,6 +290,51 @@ HWND MakeStressWindow(int x, int y, int w, int h, int shape) {
 
 }  // namespace
 
+TEST_CASE(unchanged_ticks_repaint_only_every_fourth) {
+    Application &app = App();
+    CHECK(MakeStressMain() != nullptr);
+    const int left = 400, top = 300, w = 200, h = 150, row = top + h / 2;
+    HWND window = MakeStressWindow(left, top, w, h, 0);
+    PumpMessages(100);
+    TargetWindow target;
+    ZeroMemory(&target, sizeof target);
+    target.pointedWindow = window;
+    app.ActionMethod = 1000;  // Close: green
+    app.capture.RedrawPhase = 0;
+    // Paints the window's own white over the rings, straight onto the screen.
+    auto wipe = [&] {
+        HDC screen = GetDC(nullptr);
+        RECT rect = {left, top, left + w, top + h};
+        FillRect(screen, &rect, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        ReleaseDC(nullptr, screen);
+        return WaitFor([&] { return PixelIs(left, row, White) && PixelIs(left + 3, row, White); }, 2000);
+    };
+    auto ringsGone = [&] {
+        for (int i = 0; i < 4; ++i)
+            if (!PixelIs(left + i, row, White)) return false;
+        return true;
+    };
+    DrawHighlight(&target, true);  // a changed tick paints at once
+    CHECK_EQ(1, app.capture.RedrawPhase);
+    CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 2000));
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        CHECK(wipe());
+        // The unchanged ticks in between paint nothing...
+        for (int tick = 0; tick < (cycle == 0 ? 2 : 3); ++tick) {
+            DrawHighlight(&target, false);
+            PumpMessages(150);
+            CHECK(ringsGone());
+        }
+        // ...and the fourth paints again, over whatever lies there.
+        DrawHighlight(&target, false);
+        CHECK_EQ(0, app.capture.RedrawPhase);
+        CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 2000));
+    }
+    EraseHighlight();
+    DestroyWindow(window);
+    DeleteHighlightBrushes();
+}
+
 TEST_CASE(small_windows_and_thousands_of_ticks_leak_nothing) {
     Application &app = App();
     CHECK(MakeStressMain() != nullptr);

@@ -31,8 +31,7 @@ struct ListSession {
         return waitForDialog();
     }
     bool waitForDialog() {
-        DWORD pid = zorvane.pid();
-        WaitFor([&] { return (dialog = FindProcessListDialog(pid)) != nullptr; }, Timeout);
+        dialog = WaitForProcessDialog(zorvane.pid(), nullptr, Timeout, 1007);  // the one with the list
         return dialog && list.open(GetDlgItem(dialog, 1007));
     }
     int row(const Program *program) const { return list.rowOfProcess(program->pid()); }

@@ -207,7 +207,9 @@ bool SetRunValueRaw(const char *name, DWORD type, const void *data, DWORD size) 
     return ok;
 }
 
-bool SetRunValue(const char *data) { return SetRunValueRaw("Zorvane", REG_SZ, data, (DWORD)strlen(data) + 1); }
+bool SetRunValue(const char *data) {
+    return SetRunValueRaw("Zorvane", REG_SZ, data, (DWORD)strlen(data) + 1);
+}
 
 bool GetRunValue(char *out, DWORD capacity, DWORD *type, DWORD *size) {
     out[0] = 0;
@@ -400,7 +402,8 @@ void EndIfOurs(DWORD processId) {
     QueryFullProcessImageNameA(process, 0, image, &size);
     BinPath("", bin, sizeof bin);
     GetTempPathA(sizeof temp, temp);
-    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && (StartsWith(image, bin) || StartsWith(image, temp))) {
+    bool ours = StartsWith(image, bin) || StartsWith(image, temp);
+    if (ours && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         printf("    left running by the case, ended: %s\n", image);
         fflush(stdout);
         TerminateProcess(process, 98);

@@ -172,8 +172,6 @@ void ProgramGroup::stopAll() {
     count = 0;
 }
 
-HWND FindProcessListDialog(DWORD zorvaneId) { return FindProcessDialog(zorvaneId, nullptr, 1007); }
-
 HWND WaitForFailureBox(DWORD zorvaneId, DWORD timeoutMs) {
     HWND box = nullptr;
     WaitFor([&] { return (box = FindFailureBox(zorvaneId)) != nullptr; }, timeoutMs);

@@ -53,7 +53,7 @@ struct ProgramGroup {
 };
 
 // Zorvane's process list dialog (a dialog holding control 1007), or 0.
-HWND FindProcessListDialog(DWORD zorvaneId);
+inline HWND FindProcessListDialog(DWORD zorvaneId) { return FindProcessDialog(zorvaneId, nullptr, 1007); }
 
 // How many process list dialogs the process shows.
 inline int CountProcessListDialogs(DWORD zorvaneId) { return CountProcessDialogs(zorvaneId, true, 1007); }

@@ -28,7 +28,7 @@ struct DebugMonitorScope {
 
 // Presses Win+Alt+X and waits until the window holds the mouse capture. The
 // press is made again when it was lost: a focus change in the middle of it
-// makes Wine forget the injected modifiers, as above.
+// makes Wine forget the injected modifiers, as with held keys (harness.h).
 bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs = 10000);
 
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs);

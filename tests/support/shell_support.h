@@ -1,7 +1,6 @@
 // Test support for the application shell: a stand-in for the shell's tray window
-// that records every notify-icon call, guards that undo what a test changed
-// (processes, per-program Windows version, the http "open" command), and small
-// probes of the hot key, the mouse capture and the registry.
+// that records every notify-icon call, a guard that puts back the http "open"
+// command, Zorvane started until its loop runs and closed, and the end of a capture.
 #ifndef ZV_SHELL_SUPPORT_H
 #define ZV_SHELL_SUPPORT_H
 
@@ -107,6 +106,5 @@ bool CloseAndWait(Program &program, HWND mainWindow, DWORD *exitCode);
 // Posts WM_RBUTTONDOWN to the window (ends a running capture) and waits until
 // the thread holds no capture.
 bool EndCaptureOf(HWND window, DWORD timeoutMs = 5000);
-
 
 #endif

@@ -34,31 +34,12 @@ template <typename F> double Measure(int repetitions, F f) {
     return (Now() - start) / repetitions;
 }
 
-LRESULT CALLBACK BenchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // This process's Application set up as Zorvane's start-up does, holding the capture.
 void SetUpCapture() {
-    Application &app = App();
-    app.instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.lpfnWndProc = BenchProc;
-    windowClass.hInstance = app.instance;
-    windowClass.lpszClassName = "ZvBenchMain";
-    RegisterClassA(&windowClass);
-    app.mainWindow = CreateWindowExA(0, "ZvBenchMain", "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     app.instance, nullptr);
     OSVERSIONINFOA version;
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    app.OsVersion.platformId = version.dwPlatformId;
-    app.OsVersion.major = version.dwMajorVersion;
-    app.OsVersion.minor = version.dwMinorVersion;
-    app.ActionMethod = 1000;
-    CreateHighlightBrushes();
-    SetCapture(app.mainWindow);
+    SetCapture(PrepareInProcessCapture(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion));
 }
 
 void PumpPending() {

@@ -59,34 +59,12 @@ void MarkerPath(char *out, int capacity) { BinPath("link_target.exe.marker", out
 }  // namespace
 
 bool ScreenRectHasColour(const RECT &rect, COLORREF colour) {
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool found = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-        const DWORD *pixels = static_cast<const DWORD *>(bits);
-        for (int i = 0; i < width * height && !found; ++i) found = (pixels[i] & 0xFFFFFF) == wanted;
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return found;
+    ScreenImage image;
+    if (!image.read(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top)) return false;
+    const DWORD wanted = ScreenImage::Pixel(colour);
+    for (int i = 0; i < image.width * image.height; ++i)
+        if ((image.pixels[i] & 0xFFFFFF) == wanted) return true;
+    return false;
 }
 
 void LinkTargetPath(char *out, int capacity) { BinPath("link_target.exe", out, capacity); }

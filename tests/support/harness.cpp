@@ -359,6 +359,42 @@ COLORREF ScreenPixel(int x, int y) {
     return colour;
 }
 
+ScreenImage::~ScreenImage() {
+    if (bitmap) DeleteObject(bitmap);
+}
+
+bool ScreenImage::read(int x, int y, int w, int h) {
+    if (bitmap) DeleteObject(bitmap);
+    bitmap = nullptr;
+    pixels = nullptr;
+    width = height = 0;
+    if (w <= 0 || h <= 0) return false;
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void *bits = nullptr;
+    bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+        pixels = static_cast<const DWORD *>(bits);
+        width = w;
+        height = h;
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels != nullptr;
+}
+
 WineVersionOverride::WineVersionOverride(const char *exeName, const char *version) : ok_(false) {
     snprintf(keyPath, sizeof keyPath, "Software\\Wine\\AppDefaults\\%s", exeName);
     HKEY key;

@@ -129,6 +129,24 @@ HWND CaptureWindowOf(HWND window);
 // The screen pixel, read through the screen's drawing context.
 COLORREF ScreenPixel(int x, int y);
 
+// A rectangle of the screen copied at once, its pixels as 0x00RRGGBB, rows top down.
+struct ScreenImage {
+    int width = 0, height = 0;
+    const DWORD *pixels = nullptr;
+    ScreenImage() = default;
+    ScreenImage(const ScreenImage &) = delete;
+    ScreenImage &operator=(const ScreenImage &) = delete;
+    ~ScreenImage();
+    bool read(int x, int y, int w, int h);
+    // A colour as the pixels hold it.
+    static DWORD Pixel(COLORREF colour) {
+        return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    }
+
+private:
+    HBITMAP bitmap = nullptr;
+};
+
 // Makes Wine report another Windows version ("win2k", "winxp", "winxp64",
 // "nt40", "win98"...) to programs named exeName while it lives.
 class WineVersionOverride {

@@ -4,6 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "selection/highlight.h"
+#include "shell/application.h"
+
 namespace {
 
 enum { MonitorCapacity = 256, MonitorTextSize = 256, DebugBufferSize = 4096 };
@@ -186,3 +189,24 @@ bool CopyProgramAs(const char *exe, const char *folderName, const char *name, ch
     return CopyFileA(source, path, FALSE) != FALSE;
 }
 
+const char CaptureWindowClass[] = "ZvCaptureMain";
+
+HWND PrepareInProcessCapture(DWORD platformId, DWORD majorVersion, DWORD minorVersion) {
+    Application &app = App();
+    app.instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = app.instance;
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    windowClass.lpszClassName = CaptureWindowClass;
+    RegisterClassA(&windowClass);  // already there from an earlier case: fine
+    app.mainWindow = CreateWindowExA(0, CaptureWindowClass, "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     app.instance, nullptr);
+    app.OsVersion.platformId = platformId;
+    app.OsVersion.major = majorVersion;
+    app.OsVersion.minor = minorVersion;
+    app.ActionMethod = 1000;
+    CreateHighlightBrushes();
+    return app.mainWindow;
+}

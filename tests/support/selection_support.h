@@ -64,6 +64,12 @@ GdiCount MeasureGdiObjects();
 // Objects made and not freed between two measurements.
 long GdiObjectsGained(const GdiCount &before, const GdiCount &after);
 
+// Sets this process's Application up as Zorvane's start-up does for drawing:
+// a main window of the white class below, the system version, the action
+// Close and the highlight brushes. Returns the main window.
+extern const char CaptureWindowClass[];
+HWND PrepareInProcessCapture(DWORD platformId, DWORD majorVersion, DWORD minorVersion = 1);
+
 // Copies a program from the bin folder to %TEMP%\zv-selection-<folder>\<name>.
 bool CopyProgramAs(const char *exe, const char *folder, const char *name, char *path, int capacity);
 

@@ -55,13 +55,7 @@ bool RemoteListView::cell(int row, int column, char *out, int capacity) const {
     item.iSubItem = column;
     item.pszText = remote + RemoteTextOffset;
     item.cchTextMax = 255;
-    LRESULT length = send(LVM_GETITEMTEXTA, row, &item, sizeof item);
-    if (length < 0) return false;
-    char text[256] = {0};
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, remote + RemoteTextOffset, text, 255, &read)) return false;
-    snprintf(out, capacity, "%s", text);
-    return true;
+    return send(LVM_GETITEMTEXTA, row, &item, sizeof item) >= 0 && remoteText(out, capacity);
 }
 
 bool RemoteListView::header(int column, char *out, int capacity) const {
@@ -71,7 +65,10 @@ bool RemoteListView::header(int column, char *out, int capacity) const {
     entry.mask = LVCF_TEXT;
     entry.pszText = remote + RemoteTextOffset;
     entry.cchTextMax = 255;
-    if (!send(LVM_GETCOLUMNA, column, &entry, sizeof entry)) return false;
+    return send(LVM_GETCOLUMNA, column, &entry, sizeof entry) && remoteText(out, capacity);
+}
+
+bool RemoteListView::remoteText(char *out, int capacity) const {
     char text[256] = {0};
     SIZE_T read = 0;
     if (!ReadProcessMemory(process, remote + RemoteTextOffset, text, 255, &read)) return false;

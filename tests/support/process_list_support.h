@@ -38,6 +38,8 @@ struct RemoteListView {
 
 private:
     LRESULT send(UINT message, WPARAM wParam, const void *record, int size) const;
+    // Copies out the text that the last request wrote into the remote buffer.
+    bool remoteText(char *out, int capacity) const;
 };
 
 // Programs that are stopped together when the group goes out of scope.

@@ -78,13 +78,6 @@ bool BoxSays(HWND box, const char *expected) {
     return false;
 }
 
-// No process of the id can be opened any more.
-bool ProcessGone(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-    if (process) CloseHandle(process);
-    return process == nullptr;
-}
-
 int CompareNames(const char *a, const char *b) { return _stricmp(a, b); }
 int CompareListOrder(const char *a, const char *b) { return lstrcmpiA(a, b); }
 int ComparePids(const char *a, const char *b) { return atoi(a) < atoi(b) ? -1 : (atoi(a) > atoi(b) ? 1 : 0); }

@@ -187,7 +187,8 @@ DWORD EndedProcessId() {
     DWORD id = program.pid();
     program.waitExit(15000);
     program.stop();
-    return id;
+    // Only then is the id of no process: an action on it must fail.
+    return WaitFor([&] { return ProcessGone(id); }, 15000) ? id : 0;
 }
 
 HWND DestroyedWindow() {

@@ -83,7 +83,8 @@ struct ZorvaneSession {
 // Colour of the outline for an action.
 COLORREF ActionColour(LONG action);
 
-// A thread id and a process id that existed and have ended, and a destroyed window.
+// A thread id and a process id (0 when it did not end in time) that existed and
+// have ended, and a destroyed window.
 DWORD EndedThreadId();
 DWORD EndedProcessId();
 HWND DestroyedWindow();

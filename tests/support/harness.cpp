@@ -450,6 +450,12 @@ void EndIfOurs(DWORD processId) {
 
 }  // namespace
 
+bool ProcessGone(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (process) CloseHandle(process);
+    return process == nullptr;
+}
+
 int CountProcesses(const char *exeName) {
     int count = 0;
     ForEachProcess([&](const PROCESSENTRY32 &entry) {

@@ -160,6 +160,10 @@ private:
     bool ok_;
 };
 
+// True when no process of the id can be opened any more: it ended and the
+// system has let go of it (until then Wine still opens, and even terminates, it).
+bool ProcessGone(DWORD processId);
+
 // Number of running processes of the image name (all processes when null).
 int CountProcesses(const char *exeName = nullptr);
 

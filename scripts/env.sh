@@ -31,12 +31,18 @@ zv_start_display() {
 }
 
 # Makes the Wine prefix if it is missing and keeps one wine server running.
+# No window manager runs on Xvfb: when Wine lets one manage its windows, it
+# waits about 2 s for the manager's answer each time it hides a dialog or
+# message box. The prefix's X11 driver is told to manage them itself.
 zv_start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
   wineserver -p >/dev/null 2>&1 || true
+  if ! grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  fi
   # Start the prefix's services now, detached from any test's output pipe:
   # a service started by a test would hold CTest's pipe open.
   wine wineboot >/dev/null 2>&1 </dev/null || true

@@ -14,34 +14,6 @@ using namespace dlg;
 
 namespace {
 
-// An About or update dialog run modeless inside the test program from
-// Zorvane.exe's template; destroyed when the guard goes.
-struct InProcessDialog {
-    HMODULE resources = nullptr;
-    HWND dialog = nullptr;
-    bool open(int templateId) {
-        resources = LoadZorvaneResources();
-        if (!resources) return false;
-        PrepareInProcessApp(resources, 10000);
-        dialog = CreateDialogParamA(resources, MAKEINTRESOURCEA(templateId), nullptr, AboutDialogProc, 0);
-        if (!dialog) return false;
-        ShowWindow(dialog, SW_SHOW);
-        SetForegroundWindow(dialog);
-        UpdateWindow(dialog);
-        PumpMessages(50);
-        return true;
-    }
-    void close() {
-        if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-        dialog = nullptr;
-    }
-    ~InProcessDialog() {
-        close();
-        if (resources) FreeLibrary(resources);
-    }
-    HWND link() const { return GetDlgItem(dialog, 1005); }
-};
-
 // What a font looks like once selected into a context.
 struct FontLook {
     char face[32];
@@ -95,7 +67,7 @@ bool WaitNoLinkTargets() {
 TEST_CASE(about_link_font_is_one_underlined_font_at_a_time) {
     ResetZorvaneRegistry();
     InProcessDialog about;
-    CHECK(about.open(10200));
+    CHECK(about.open(10200, AboutDialogProc));
     CHECK(App().ActiveDialog == about.dialog);
     CHECK(WaitFor([] { return App().LinkFont != nullptr; }, 5000));
 
@@ -133,7 +105,7 @@ TEST_CASE(about_link_font_is_one_underlined_font_at_a_time) {
 TEST_CASE(about_cursor_is_the_hand_over_the_link_only) {
     ResetZorvaneRegistry();
     InProcessDialog about;
-    CHECK(about.open(10200));
+    CHECK(about.open(10200, AboutDialogProc));
     HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     POINT link = Centre(about.link());
@@ -151,7 +123,7 @@ TEST_CASE(about_release_opens_the_link_text_only_over_the_link) {
     CHECK(WaitNoLinkTargets());
     ResetLinkTargetMarker();
     InProcessDialog about;
-    CHECK(about.open(10200));
+    CHECK(about.open(10200, AboutDialogProc));
     char target[MAX_PATH];
     LinkTargetPath(target, sizeof target);
     SetDlgItemTextA(about.dialog, 1005, target);
@@ -179,7 +151,7 @@ TEST_CASE(update_dialogs_link_to_the_download_page) {
     const int templates[] = {208, 10208, 20208};
     for (int id : templates) {
         InProcessDialog update;
-        CHECK(update.open(id));
+        CHECK(update.open(id, AboutDialogProc));
         CHECK(App().ActiveDialog == update.dialog);
         char link[512];
         GetDlgItemTextA(update.dialog, 1005, link, sizeof link);
@@ -198,12 +170,7 @@ TEST_CASE(about_in_program_opens_link_and_guards_other_dialogs) {
     ResetLinkTargetMarker();
     Program zorvane;
     HWND window;
-    bool started = StartZorvane("", &zorvane, &window);
-    struct Stopper {
-        Program &program;
-        ~Stopper() { program.stop(); }
-    } stopper{zorvane};
-    CHECK(started);
+    CHECK(StartZorvane("", &zorvane, &window));
     DWORD pid = zorvane.pid();
     PostMessageA(window, WM_COMMAND, 201, 0);
     HWND about = WaitForProcessDialog(pid, "About");

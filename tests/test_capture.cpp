@@ -1,7 +1,10 @@
 // Capture mode of the real Zorvane.exe: started by the hot key, the tray and
 // "-x"; ended by the buttons (also swapped), Escape, the tray clicks and a
 // lost mouse capture, with the reason each end reports on the debug output.
+#include <stdio.h>
+
 #include "check.h"
+#include "dialogs.h"
 #include "harness.h"
 #include "selection/highlight.h"
 #include "selection_support.h"
@@ -44,10 +47,7 @@ struct Session {
 };
 
 // A pop-up menu window of the process that is showing.
-bool MenuShown(DWORD pid) {
-    HWND menu = FindProcessTopWindow(pid, "#32768", nullptr);
-    return menu && IsWindowVisible(menu);
-}
+bool MenuShown(DWORD pid) { return FindVisibleMenu(pid) != nullptr; }
 
 }  // namespace
 
@@ -79,17 +79,48 @@ TEST_CASE(button_held_from_the_starting_gesture_is_not_a_selection) {
     DebugMonitorScope monitor;
     Session session;
     CHECK(session.start(""));
-    MouseButton(true, true);
-    bool held = PressHotKeyAndWaitCapture(session.main);
-    MouseButton(true, false);  // released before the first tick, 200 ms on
-    CHECK(held);
-    CHECK(session.outlined());
+    // Pressed before the hot key and released within the 200 ms delay: the
+    // capture began after the hot key, so a release less than 200 ms after it
+    // falls inside the delay. A slower round (or a lost key) is played again.
+    bool withinDelay = false;
+    for (int round = 0; round < 5 && !withinDelay; ++round) {
+        ClearDebugTexts();
+        MouseButton(true, true);
+        DWORD pressed = GetTickCount();
+        PressHotKey();
+        bool held = WaitCaptureHeld(session.main, true, 2500);
+        MouseButton(true, false);
+        DWORD released = GetTickCount() - pressed;
+        withinDelay = held && released < 200;
+        if (withinDelay) break;
+        printf("    round %d: capture %s, released after %lu ms\n", round, held ? "held" : "not held",
+               (unsigned long)released);
+        if (session.capturing()) PostMessageA(session.main, WM_RBUTTONDOWN, 0, 0);
+        CHECK(WaitCaptureHeld(session.main, false, 10000));
+    }
+    CHECK(withinDelay);
+    CHECK(session.outlined());  // the ticks run: the delay is over and they polled
     CHECK(session.capturing());
     CHECK_EQ(0, DebugTextTotal(session.pid()));
 
     // A click now selects: the primary button ends the capture normally.
     Click(true);
     CHECK(session.ended("Normal end capture\n"));
+
+    // Held on past the delay it is a selection, made by the first tick's poll:
+    // never less than 200 ms after the hot key.
+    ClearDebugTexts();
+    MouseButton(true, true);
+    DWORD pressed = GetTickCount();
+    bool started = PressHotKeyAndWaitCapture(session.main);
+    bool selected = WaitDebugText(session.pid(), "Normal end capture\n", 10000);
+    DWORD took = GetTickCount() - pressed;
+    MouseButton(true, false);
+    CHECK(started);
+    CHECK(selected);
+    if (took < 200) printf("    selected %lu ms after the hot key\n", (unsigned long)took);
+    CHECK(took >= 200);
+    CHECK(WaitCaptureHeld(session.main, false, 10000));
 }
 
 TEST_CASE(primary_click_applies_the_action_to_the_window) {

@@ -1,7 +1,10 @@
 // Outline and label read back from the screen while the real Zorvane.exe
 // captures: rings and shades, colours following the modifier keys, elliptic
-// windows, erasing on moving, the label; and a long in-process run of drawing
-// and erasing over windows of every size that must not leak GDI objects.
+// windows, erasing on moving, the label; in-process, the repaint on every fourth
+// unchanged tick only, and a long run of drawing and erasing over windows of
+// every size that must not leak GDI objects.
+#include <string.h>
+
 #include "check.h"
 #include "harness.h"
 #include "selection/capture.h"
@@ -137,38 +140,26 @@ namespace {
 struct InkMask {
     int width = 0, height = 0, inked = 0, inColour = 0;
     unsigned char bits[400 * 100];
-    void read(HDC source, int x, int y, int w, int h, COLORREF colour) {
+    void read(int x, int y, int w, int h, COLORREF colour) {
         width = w;
         height = h;
         inked = 0;
         inColour = 0;
-        HDC memory = CreateCompatibleDC(source);
-        BITMAPINFO info;
-        ZeroMemory(&info, sizeof info);
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void *pixels = nullptr;
-        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
-        GdiFlush();
-        const DWORD *p = static_cast<const DWORD *>(pixels);
-        DWORD want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        ScreenImage image;
+        if (!image.read(x, y, w, h)) {
+            memset(bits, 0, sizeof bits);
+            return;
+        }
+        DWORD want = ScreenImage::Pixel(colour);
         for (int i = 0; i < w * h; ++i) {
             int column = i % w, row = i / w;
             // The rings are left out: only what lies 4 pixels inside counts.
             bool inside = column >= 4 && column < w - 4 && row >= 4 && row < h - 4;
-            DWORD pixel = p[i] & 0xFFFFFF;
+            DWORD pixel = image.pixels[i] & 0xFFFFFF;
             bits[i] = inside && pixel != 0xFFFFFF;
             inked += bits[i];
             inColour += inside && pixel == want;
         }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
     }
     // How many pixels are inked in one mask and not in the other; the box
     // around them when asked.
@@ -223,10 +214,8 @@ bool WaitLabel(int left, int top, int referenceTop, int w, int h, const char *te
     if (WaitFor([&] {
         RepeatHeldKeys();
         DrawReferenceLabel(text, left, referenceTop, w, h, colour);
-        HDC screen = GetDC(nullptr);
-        expected.read(screen, left, referenceTop, w, h, colour);
-        seen.read(screen, left, top, w, h, colour);
-        ReleaseDC(nullptr, screen);
+        expected.read(left, referenceTop, w, h, colour);
+        seen.read(left, top, w, h, colour);
         return expected.inColour > 0 && seen.inColour > 0 && seen.same(expected);
     }, 10000)) return true;
     seen.describeDifference(expected);
@@ -255,32 +244,8 @@ TEST_CASE(label_shows_the_executable_or_the_process_id) {
 
 namespace {
 
-LRESULT CALLBACK StressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// Sets up this process's Application as Zorvane's start-up would for drawing.
-HWND MakeStressMain() {
-    Application &app = App();
-    app.instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.lpfnWndProc = StressProc;
-    windowClass.hInstance = app.instance;
-    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    windowClass.lpszClassName = "ZvStressMain";
-    RegisterClassA(&windowClass);
-    app.mainWindow = CreateWindowExA(0, "ZvStressMain", "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     app.instance, nullptr);
-    app.OsVersion.platformId = VER_PLATFORM_WIN32_NT;
-    app.OsVersion.major = 6;
-    app.ActionMethod = 1000;
-    CreateHighlightBrushes();
-    return app.mainWindow;
-}
-
 HWND MakeStressWindow(int x, int y, int w, int h, int shape) {
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "ZvStressMain", "",
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, CaptureWindowClass, "",
                                   WS_POPUP, x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     if (shape == 1) SetWindowRgn(window, CreateEllipticRgn(0, 0, w, h), FALSE);
@@ -290,9 +255,54 @@ HWND MakeStressWindow(int x, int y, int w, int h, int shape) {
 
 }  // namespace
 
+TEST_CASE(unchanged_ticks_repaint_only_every_fourth) {
+    Application &app = App();
+    CHECK(PrepareInProcessCapture(VER_PLATFORM_WIN32_NT, 6) != nullptr);
+    const int left = 400, top = 300, w = 200, h = 150, row = top + h / 2;
+    HWND window = MakeStressWindow(left, top, w, h, 0);
+    PumpMessages(100);
+    TargetWindow target;
+    ZeroMemory(&target, sizeof target);
+    target.pointedWindow = window;
+    app.ActionMethod = 1000;  // Close: green
+    app.capture.RedrawPhase = 0;
+    // Paints the window's own white over the rings, straight onto the screen.
+    auto wipe = [&] {
+        HDC screen = GetDC(nullptr);
+        RECT rect = {left, top, left + w, top + h};
+        FillRect(screen, &rect, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        ReleaseDC(nullptr, screen);
+        return WaitFor([&] { return PixelIs(left, row, White) && PixelIs(left + 3, row, White); }, 2000);
+    };
+    auto ringsGone = [&] {
+        for (int i = 0; i < 4; ++i)
+            if (!PixelIs(left + i, row, White)) return false;
+        return true;
+    };
+    DrawHighlight(&target, true);  // a changed tick paints at once
+    CHECK_EQ(1, app.capture.RedrawPhase);
+    CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 2000));
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        CHECK(wipe());
+        // The unchanged ticks in between paint nothing...
+        for (int tick = 0; tick < (cycle == 0 ? 2 : 3); ++tick) {
+            DrawHighlight(&target, false);
+            PumpMessages(150);
+            CHECK(ringsGone());
+        }
+        // ...and the fourth paints again, over whatever lies there.
+        DrawHighlight(&target, false);
+        CHECK_EQ(0, app.capture.RedrawPhase);
+        CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 2000));
+    }
+    EraseHighlight();
+    DestroyWindow(window);
+    DeleteHighlightBrushes();
+}
+
 TEST_CASE(small_windows_and_thousands_of_ticks_leak_nothing) {
     Application &app = App();
-    CHECK(MakeStressMain() != nullptr);
+    CHECK(PrepareInProcessCapture(VER_PLATFORM_WIN32_NT, 6) != nullptr);
     struct Size {
         int w, h, shape;
     } sizes[] = {{300, 200, 0}, {1, 1, 0}, {2, 3, 0}, {5, 5, 1}, {8, 8, 0}, {9, 9, 2}, {10, 4, 1},

@@ -15,7 +15,6 @@ using namespace dlg;
 namespace {
 
 const int ActionIds[] = {1004, 1000, 1001, 1002, 1003};
-const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Zorvane in tray mode with the English interface, stopped with the guard.
 struct TrayZorvane {
@@ -25,7 +24,6 @@ struct TrayZorvane {
         SetPreferenceDword("Langage", 1033);
         return StartZorvane(arguments, &program, &window);
     }
-    ~TrayZorvane() { program.stop(); }
     HWND openPreferences() {
         PostMessageA(window, WM_COMMAND, 203, 0);
         return WaitForProcessDialog(program.pid(), "Preferences");
@@ -50,26 +48,6 @@ int CheckedAction(HWND dialog) {
 LONG StoredMethod() {
     DWORD value = 0;
     return GetPreferenceDword("Methode", &value) ? (LONG)value : -1;
-}
-
-// The "Zorvane" Run value's text, or false when it is absent.
-bool RunValue(char *out, DWORD capacity) {
-    out[0] = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    bool found = RegQueryValueExA(key, "Zorvane", nullptr, nullptr, reinterpret_cast<BYTE *>(out), &capacity) ==
-                 ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
-
-void SetRunValue(const char *text) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, "Zorvane", 0, REG_SZ, reinterpret_cast<const BYTE *>(text), (DWORD)strlen(text) + 1);
-    RegCloseKey(key);
 }
 
 // Clicks a button and waits until the dialog has handled the click.
@@ -144,7 +122,7 @@ TEST_CASE(preferences_ok_stores_the_clicked_action_and_the_others_store_nothing)
     CHECK(WaitWindowGone(dialog));
     CHECK_EQ(1001, StoredMethod());
     char run[MAX_PATH];
-    CHECK(!RunValue(run, sizeof run));
+    CHECK(!GetRunValue(run, sizeof run));
 
     dialog = zorvane.openPreferences();
     CHECK(dialog);
@@ -153,7 +131,7 @@ TEST_CASE(preferences_ok_stores_the_clicked_action_and_the_others_store_nothing)
     ClickControl(dialog, IDOK);
     CHECK(WaitWindowGone(dialog));
     CHECK_EQ(1003, StoredMethod());
-    CHECK(!RunValue(run, sizeof run));
+    CHECK(!GetRunValue(run, sizeof run));
     CHECK(zorvane.program.running());
 }
 
@@ -169,7 +147,7 @@ TEST_CASE(preferences_logon_entry_added_only_when_absent_and_removed) {
     CHECK(ClickCheck(dialog, 1006));
     ClickControl(dialog, IDOK);
     CHECK(WaitWindowGone(dialog));
-    CHECK(RunValue(run, sizeof run));
+    CHECK(GetRunValue(run, sizeof run));
     CHECK(strstr(run, "Zorvane.exe") != nullptr);
     CHECK_EQ(1000, StoredMethod());
 
@@ -180,7 +158,7 @@ TEST_CASE(preferences_logon_entry_added_only_when_absent_and_removed) {
     CHECK(Checked(dialog, 1006));
     ClickControl(dialog, IDOK);
     CHECK(WaitWindowGone(dialog));
-    CHECK(RunValue(run, sizeof run));
+    CHECK(GetRunValue(run, sizeof run));
     CHECK_STR("C:\\Elsewhere\\other.exe", run);
 
     dialog = zorvane.openPreferences();
@@ -188,7 +166,7 @@ TEST_CASE(preferences_logon_entry_added_only_when_absent_and_removed) {
     CHECK(ClickCheck(dialog, 1006, false));
     ClickControl(dialog, IDOK);
     CHECK(WaitWindowGone(dialog));
-    CHECK(!RunValue(run, sizeof run));
+    CHECK(!GetRunValue(run, sizeof run));
 }
 
 TEST_CASE(preferences_colours_and_guard) {
@@ -249,33 +227,11 @@ TEST_CASE(preferences_switch_ends_program_after_the_dialog) {
     }
 }
 
-namespace {
-
-// The Preferences dialog run modeless inside the test program.
-struct InProcessPreferences {
-    HMODULE resources = nullptr;
-    HWND dialog = nullptr;
-    bool open(OpenThreadFunction openThread) {
-        resources = LoadZorvaneResources();
-        if (!resources) return false;
-        PrepareInProcessApp(resources, 10000);
-        App().OpenThreadEntry = openThread;
-        dialog = CreateDialogParamA(resources, MAKEINTRESOURCEA(10201), nullptr, PreferencesDialogProc, 0);
-        return dialog != nullptr;
-    }
-    ~InProcessPreferences() {
-        if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-        if (resources) FreeLibrary(resources);
-    }
-};
-
-}  // namespace
-
 TEST_CASE(preferences_kill_thread_disabled_without_thread_opening) {
     ResetZorvaneRegistry();
     SetPreferenceDword("Methode", 1002);
-    InProcessPreferences preferences;
-    CHECK(preferences.open(OpenThreadFallback));
+    InProcessDialog preferences;  // the Preferences dialog
+    CHECK(preferences.open(10201, PreferencesDialogProc, OpenThreadFallback));
     HWND dialog = preferences.dialog;
     CHECK(App().ActiveDialog == dialog);
     CHECK(!IsWindowEnabled(GetDlgItem(dialog, 1002)));
@@ -287,7 +243,7 @@ TEST_CASE(preferences_kill_thread_disabled_without_thread_opening) {
     DestroyWindow(dialog);
     CHECK(App().ActiveDialog == nullptr);
 
-    InProcessPreferences withThreads;
-    CHECK(withThreads.open(BindOpenThread()));
+    InProcessDialog withThreads;
+    CHECK(withThreads.open(10201, PreferencesDialogProc));
     CHECK(IsWindowEnabled(GetDlgItem(withThreads.dialog, 1002)));
 }

@@ -32,14 +32,8 @@ struct ListSession {
         return waitForDialog();
     }
     bool waitForDialog() {
-        DWORD pid = zorvane.pid();
-        WaitFor([&] { return (dialog = FindProcessListDialog(pid)) != nullptr; }, Timeout);
+        dialog = WaitForProcessDialog(zorvane.pid(), nullptr, Timeout, 1007);  // the one with the list
         return dialog && list.open(GetDlgItem(dialog, 1007));
-    }
-    ~ListSession() {
-        list.close();
-        zorvane.stop();
-        ReleaseAllInput();
     }
     int row(const Program *program) const { return list.rowOfProcess(program->pid()); }
     // Selects exactly the rows of the programs.
@@ -84,13 +78,6 @@ bool BoxSays(HWND box, const char *expected) {
     if (strcmp(text, expected) == 0) return true;
     printf("    failure box says \"%s\", expected \"%s\"\n", text, expected);
     return false;
-}
-
-// No process of the id can be opened any more.
-bool ProcessGone(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-    if (process) CloseHandle(process);
-    return process == nullptr;
 }
 
 int CompareNames(const char *a, const char *b) { return _stricmp(a, b); }

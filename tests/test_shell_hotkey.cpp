@@ -6,21 +6,10 @@
 #include "harness.h"
 #include "shell_support.h"
 
-namespace {
-
-// Releases keys and buttons a failed case may have left down.
-struct InputGuard {
-    ~InputGuard() { ReleaseAllInput(); }
-};
-
-}  // namespace
-
 TEST_CASE(hot_key_starts_capture_and_other_modifiers_do_not) {
     ResetZorvaneRegistry();
-    InputGuard input;
     FakeTray tray;
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
 
@@ -52,10 +41,8 @@ TEST_CASE(hot_key_starts_capture_and_other_modifiers_do_not) {
 
 TEST_CASE(second_instance_adds_its_icon_but_first_keeps_hot_key) {
     ResetZorvaneRegistry();
-    InputGuard input;
     FakeTray tray;
     Program first, second;
-    ProgramGuard firstGuard(first), secondGuard(second);
     HWND firstWindow, secondWindow;
     CHECK(StartZorvaneReady("", &first, &firstWindow, &tray));
     CHECK(StartZorvaneReady("", &second, &secondWindow, &tray));
@@ -101,16 +88,10 @@ void PressWith(WORD modifier, WORD key) {
 // Waits for the dialog of the process that has the control, closes it with
 // Cancel and waits until the main window has the keyboard focus again.
 bool CloseDialogOf(const Program &program, HWND mainWindow, int controlId) {
-    HWND dialog = nullptr;
     // Found as soon as it exists; its controls come a moment later.
-    if (!WaitFor(
-            [&] {
-                dialog = FindProcessTopWindow(program.pid(), "#32770", nullptr);
-                return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, controlId);
-            },
-            15000))
-        return false;
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    HWND dialog = WaitForProcessDialog(program.pid(), nullptr, 15000, controlId);
+    if (!dialog) return false;
+    PressDialogButton(dialog, IDCANCEL);
     return WaitFor([&] { return !IsWindow(dialog) && FocusOfThreadOf(mainWindow) == mainWindow; }, 15000);
 }
 
@@ -118,10 +99,8 @@ bool CloseDialogOf(const Program &program, HWND mainWindow, int controlId) {
 
 TEST_CASE(accelerators_act_while_main_window_has_focus) {
     ResetZorvaneRegistry();
-    InputGuard input;
     FakeTray tray;
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     // A capture brings the main window to the front; it keeps the focus after.

@@ -12,52 +12,27 @@
 
 namespace {
 
-const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// Runs the helper with the argument; its command line names it by the quoted
-// full path, or, given a folder, by its bare file name from that folder as
-// current directory (as when started from a console there).
+// Runs the helper with the argument and gives its exit code (100 when it did
+// not start, 101 when it did not end in time). Given a folder, its command line
+// names it by its bare file name from that folder as current directory (as when
+// started from a console there), else by its quoted full path.
 DWORD RunHelper(const char *exePath, const char *argument, const char *bareFrom = nullptr) {
-    char commandLine[MAX_PATH * 2];
-    if (bareFrom) snprintf(commandLine, sizeof commandLine, "%s %s", strrchr(exePath, '\\') + 1, argument);
-    else snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exePath, argument);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info;
-    if (!CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, bareFrom, &startup, &info))
-        return 100;
+    Program helper;
+    bool started;
+    if (bareFrom) {
+        char commandLine[MAX_PATH * 2];
+        snprintf(commandLine, sizeof commandLine, "%s %s", strrchr(exePath, '\\') + 1, argument);
+        STARTUPINFOA startup;
+        ZeroMemory(&startup, sizeof startup);
+        startup.cb = sizeof startup;
+        started = CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, bareFrom, &startup,
+                                 &helper.info) != FALSE;
+    } else {
+        started = StartProgramAt(exePath, argument, &helper);
+    }
+    if (!started) return 100;
     DWORD code = 101;
-    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
-    else TerminateProcess(info.hProcess, 102);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return code;
-}
-
-bool RunValueExists(const char *name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
-
-void SetRunValueRaw(const char *name, DWORD type, const void *data, DWORD size) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-        RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
-        RegCloseKey(key);
-    }
-}
-
-void DeleteRunValue(const char *name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, name);
-        RegCloseKey(key);
-    }
+    return helper.waitExit(30000, &code) ? code : 101;
 }
 
 // A folder under the temporary folder with a space in its name, removed at the end.

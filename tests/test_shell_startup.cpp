@@ -29,7 +29,6 @@ StartOutcome StartWithCount(FakeTray &tray, bool preset, DWORD startup) {
     if (preset) SetPreferenceDword("Startup", startup);
     tray.clear();
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     outcome.started = StartZorvaneReady("", &zorvane, &window, &tray);
     if (!outcome.started) return outcome;
@@ -48,7 +47,6 @@ TEST_CASE(first_start_makes_settings_key_adds_icon_and_greets) {
     FakeTray tray;
     CHECK(tray.active());
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
 

@@ -6,10 +6,9 @@
 
 namespace {
 
-HWND FindProcessDialog(DWORD processId) { return FindProcessTopWindow(processId, "#32770", nullptr); }
-
 // What a start with a dialog switch showed before and after its dialog closed.
 struct OneShotRun {
+    bool trayWatched;  // before the start and after the dialog closed
     bool started;
     bool dialogShown;
     int trayCalls;
@@ -26,14 +25,13 @@ OneShotRun RunDialogSwitch(const char *arguments, UINT message, WPARAM wParam) {
     ZeroMemory(&run, sizeof run);
     ResetZorvaneRegistry();
     FakeTray tray;
+    run.trayWatched = tray.watched();
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     run.started = StartZorvaneReady(arguments, &zorvane, &window);
     if (!run.started) return run;
-    HWND dialog = nullptr;
-    run.dialogShown =
-        WaitFor([&] { return (dialog = FindProcessDialog(zorvane.pid())) != nullptr; }, 20000);
+    HWND dialog = WaitForProcessDialog(zorvane.pid(), nullptr, 20000);
+    run.dialogShown = dialog != nullptr;
     // The dialog runs from the message loop: start-up is over by now.
     run.trayCalls = tray.count();
     DWORD startup;
@@ -41,6 +39,7 @@ OneShotRun RunDialogSwitch(const char *arguments, UINT message, WPARAM wParam) {
     run.hotKeyTaken = !HotKeyIsFree();
     if (dialog) PostMessageA(dialog, message, wParam, 0);
     WaitFor([&] { return (run.ended = zorvane.waitExit(0, &run.exitCode)); }, 20000);
+    run.trayWatched = run.trayWatched && tray.watched();
     return run;
 }
 
@@ -57,6 +56,7 @@ TEST_CASE(preferences_switch_ends_program_when_dialog_closes) {
         OneShotRun run = RunDialogSwitch(row.arguments, WM_COMMAND, row.button);
         CHECK(run.started);
         CHECK(run.dialogShown);
+        CHECK(run.trayWatched);
         CHECK_EQ(0, run.trayCalls);  // no icon, no balloon
         CHECK(!run.startupWritten);
         CHECK(run.hotKeyTaken);  // registered all the same
@@ -72,6 +72,7 @@ TEST_CASE(process_list_switch_ends_program_when_dialog_closes) {
         OneShotRun run = RunDialogSwitch(arguments, WM_CLOSE, 0);
         CHECK(run.started);
         CHECK(run.dialogShown);
+        CHECK(run.trayWatched);
         CHECK_EQ(0, run.trayCalls);
         CHECK(!run.startupWritten);
         CHECK(run.ended);
@@ -85,11 +86,12 @@ TEST_CASE(capture_switch_starts_capture_and_ends_with_it) {
         printf("\"%s\"\n", arguments);
         ResetZorvaneRegistry();
         FakeTray tray;
+        CHECK(tray.watched());
         Program zorvane;
-        ProgramGuard guard(zorvane);
         HWND window;
         CHECK(StartZorvaneReady(arguments, &zorvane, &window));
         CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 20000));
+        CHECK(tray.watched());
         CHECK_EQ(0, tray.count());
         DWORD startup;
         CHECK(!GetPreferenceDword("Startup", &startup));
@@ -111,7 +113,6 @@ TEST_CASE(other_first_arguments_give_a_tray_start) {
         ResetZorvaneRegistry();
         FakeTray tray;
         Program zorvane;
-        ProgramGuard guard(zorvane);
         HWND window;
         CHECK(StartZorvaneReady(arguments, &zorvane, &window, &tray));
         CHECK_EQ(1, tray.countOf(NIM_MODIFY, window));  // the first-start balloon

@@ -23,15 +23,12 @@ bool TrayHoldsIcon(HWND window) {
     return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
 }
 
-HWND FindProcessDialog(DWORD processId) { return FindProcessTopWindow(processId, "#32770", nullptr); }
-
 }  // namespace
 
 TEST_CASE(close_message_from_outside_ends_program_in_order) {
     ResetZorvaneRegistry();
     FakeTray tray;
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     CHECK(!HotKeyIsFree());
@@ -47,7 +44,6 @@ TEST_CASE(quit_command_ends_program_and_others_do_nothing) {
     ResetZorvaneRegistry();
     FakeTray tray;
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     // Ids outside the main window's commands, and process-menu commands that only
@@ -73,7 +69,6 @@ TEST_CASE(main_window_keeps_no_size_whatever_moves_or_shows_it) {
     ResetZorvaneRegistry();
     FakeTray tray;
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     ShowWindow(window, SW_SHOWNORMAL);
@@ -94,7 +89,6 @@ TEST_CASE(tray_icon_comes_back_after_the_shell_lost_it) {
     // The real shell this time.
     ResetZorvaneRegistry();
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvane("", &zorvane, &window, 30000));
     CHECK(WaitFor([&] { return TrayHoldsIcon(window); }, 15000));
@@ -119,12 +113,11 @@ TEST_CASE(open_dialog_is_brought_forward_instead_of_opening_another) {
     ResetZorvaneRegistry();
     FakeTray tray;
     Program zorvane;
-    ProgramGuard guard(zorvane);
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     PostMessageA(window, WM_COMMAND, 203, 0);
-    HWND dialog = nullptr;
-    CHECK(WaitFor([&] { return (dialog = FindProcessDialog(zorvane.pid())) != nullptr; }, 15000));
+    HWND dialog = WaitForProcessDialog(zorvane.pid());
+    CHECK(dialog);
     // About, Preferences, process list and update check: each brings the open
     // Preferences forward (the update check makes no request).
     const WPARAM guarded[] = {201, 203, 207, 208};

@@ -203,10 +203,10 @@ TEST_CASE(store_app_frame_names_the_app_inside_it) {
     char hostPath[MAX_PATH], appPath[MAX_PATH];
     CHECK(CopyProgramAs("action_target.exe", "store", "ApplicationFrameHost.exe", hostPath, sizeof hostPath));
     CHECK(CopyProgramAs("action_target.exe", "store", "ZvStoreApp.exe", appPath, sizeof appPath));
-    ActionTargetScope host, app;
-    CHECK(host.start("Zv Store App", 200, 150, 400, 300, "framehost", hostPath));
-    CHECK(app.start("Zv Store App", 200, 150, 400, 300, "storeapp", appPath));
-    HWND frame = host.target.frame, content = app.target.frame;
+    ActionTarget host, app;
+    CHECK(StartActionTarget("Zv Store App", 200, 150, 400, 300, "framehost", &host, hostPath));
+    CHECK(StartActionTarget("Zv Store App", 200, 150, 400, 300, "storeapp", &app, appPath));
+    HWND frame = host.frame, content = app.frame;
     HWND titleBar = ChildOf(frame, "ApplicationFrameTitleBarWindow", nullptr);
     CHECK(titleBar != nullptr);
 
@@ -218,19 +218,19 @@ TEST_CASE(store_app_frame_names_the_app_inside_it) {
         TargetWindow target = Resolve(true, &result);
         CHECK_EQ(1, result);
         CHECK(target.pointedWindow == pointed && target.frameWindow == frame);
-        CHECK_EQ(app.target.program.pid(), target.processId);
+        CHECK_EQ(app.program.pid(), target.processId);
         CHECK_EQ(GetWindowThreadProcessId(content, nullptr), target.threadId);
         CHECK_STR("ZvStoreApp.exe", target.exeName);
     }
 
     // A frame without its app's content (a suspended app) is the host's.
-    app.target.stop();
+    app.stop();
     CHECK(WaitFor([&] { return !IsWindow(content); }, 5000));
     CHECK(PointAtCenter(titleBar));
     int result = 0;
     TargetWindow target = Resolve(true, &result);
     CHECK(result == 1 && target.frameWindow == frame);
-    CHECK_EQ(host.target.program.pid(), target.processId);
+    CHECK_EQ(host.program.pid(), target.processId);
     CHECK_STR("ApplicationFrameHost.exe", target.exeName);
 }
 

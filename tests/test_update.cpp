@@ -233,18 +233,13 @@ struct ProxiedZorvane {
         SetEnvironmentVariableA("http_proxy", nullptr);
         return started;
     }
-    ~ProxiedZorvane() { program.stop(); }
 
     // Runs command 208 and reads its outcome: the update dialog's link text
     // prefixed with "dialog:", or the message box text. The window is closed.
     void check(char *outcome, int capacity) {
         outcome[0] = 0;
         PostMessageA(window, WM_COMMAND, 208, 0);
-        HWND shown = nullptr;
-        WaitFor([&] {
-            shown = FindProcessTopWindow(program.pid(), "#32770", nullptr);
-            return shown && IsWindowVisible(shown);
-        }, 20000);
+        HWND shown = WaitForProcessDialog(program.pid(), nullptr, 20000);
         if (!shown) return;
         char title[64];
         GetWindowTextA(shown, title, sizeof title);
@@ -255,7 +250,7 @@ struct ProxiedZorvane {
         } else {
             MessageBoxText(shown, outcome, capacity);
         }
-        PostMessageA(shown, WM_COMMAND, IDOK, 0);
+        PressDialogButton(shown, IDOK);
         WaitWindowGone(shown);
     }
 };

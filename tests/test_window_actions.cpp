@@ -17,10 +17,11 @@ namespace {
 
 const int TargetX = 200, TargetY = 150, TargetW = 300, TargetH = 200;
 
-// A target at the usual place, stopped at the end of the scope.
-struct TargetScope : ActionTargetScope {
+// A target of the usual size (ended at the end of the scope, as ActionTarget is).
+struct TargetScope {
+    ActionTarget target;
     bool start(const char *title, const char *mode = "", int x = TargetX, const char *exePath = nullptr) {
-        return ActionTargetScope::start(title, x, TargetY, TargetW, TargetH, mode, exePath);
+        return StartActionTarget(title, x, TargetY, TargetW, TargetH, mode, &target, exePath);
     }
 };
 
@@ -268,10 +269,8 @@ TEST_CASE(failure_box_in_each_language_with_retry_through_liftrun) {
 }
 
 TEST_CASE(older_system_gives_ok_only) {
-    struct VersionScope {
-        VersionScope() { SetZorvaneWineVersion(sizeof(void *) == 8 ? "winxp64" : "winxp"); }
-        ~VersionScope() { SetZorvaneWineVersion(nullptr); }
-    } version;
+    WineVersionOverride version("Zorvane.exe", sizeof(void *) == 8 ? "winxp64" : "winxp");
+    CHECK(version.ok());
     TargetScope scope;
     CHECK(scope.start("Protected on XP", "protect"));
     ZorvaneSession zorvane;

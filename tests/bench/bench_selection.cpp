@@ -6,7 +6,6 @@
 // Zorvane.exe beside it) on a display nobody else uses.
 #include <windows.h>
 #include <stdio.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -29,17 +28,6 @@ double Now() {
     return (double)counter.QuadPart * 1e6 / (double)frequency.QuadPart;  // microseconds
 }
 
-int CountProcesses() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
-
 // Average microseconds of one call over the repetitions.
 template <typename F> double Measure(int repetitions, F f) {
     double start = Now();
@@ -47,31 +35,12 @@ template <typename F> double Measure(int repetitions, F f) {
     return (Now() - start) / repetitions;
 }
 
-LRESULT CALLBACK BenchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // This process's Application set up as Zorvane's start-up does, holding the capture.
 void SetUpCapture() {
-    Application &app = App();
-    app.instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.lpfnWndProc = BenchProc;
-    windowClass.hInstance = app.instance;
-    windowClass.lpszClassName = "ZvBenchMain";
-    RegisterClassA(&windowClass);
-    app.mainWindow = CreateWindowExA(0, "ZvBenchMain", "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     app.instance, nullptr);
     OSVERSIONINFOA version;
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    app.OsVersion.platformId = version.dwPlatformId;
-    app.OsVersion.major = version.dwMajorVersion;
-    app.OsVersion.minor = version.dwMinorVersion;
-    app.ActionMethod = 1000;
-    CreateHighlightBrushes();
-    SetCapture(app.mainWindow);
+    SetCapture(PrepareInProcessCapture(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion));
 }
 
 void PumpPending() {

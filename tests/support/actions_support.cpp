@@ -21,21 +21,13 @@ HWND StoreAppContent(DWORD appId, const char *title) {
 
 bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
                        const char *exePath) {
-    ZeroMemory(target, sizeof *target);
+    target->stop();
+    target->frame = target->worker = nullptr;
+    target->mainThread = target->workerThread = 0;
     char arguments[512];
     snprintf(arguments, sizeof arguments, "\"%s\" %d %d %d %d %s", title, x, y, w, h, mode ? mode : "");
-    bool started;
-    if (exePath) {
-        char commandLine[1024];
-        snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exePath, arguments);
-        STARTUPINFOA startup;
-        ZeroMemory(&startup, sizeof startup);
-        startup.cb = sizeof startup;
-        started = CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &target->program.info) != FALSE;
-    } else {
-        started = StartProgram("action_target.exe", arguments, &target->program);
-    }
+    bool started = exePath ? StartProgramAt(exePath, arguments, &target->program)
+                           : StartProgram("action_target.exe", arguments, &target->program);
     if (!started) return false;
     DWORD pid = target->program.pid();
     const char *frameClass = "ZvActionTarget";
@@ -83,72 +75,6 @@ long WaitExitCode(Program &program, DWORD timeoutMs) {
     DWORD code = 0;
     if (!program.waitExit(timeoutMs, &code)) return -1;
     return (long)code;
-}
-
-namespace {
-
-struct BoxQuery {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM lParam) {
-    BoxQuery *query = reinterpret_cast<BoxQuery *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (query->processId && pid != query->processId) return TRUE;
-    char text[256];
-    if (!GetClassNameA(window, text, sizeof text) || strcmp(text, "#32770") != 0) return TRUE;
-    GetWindowTextA(window, text, sizeof text);
-    if (strcmp(text, "Zorvane") != 0 || !IsWindowVisible(window)) return TRUE;
-    query->found = window;
-    return FALSE;
-}
-
-HWND FindBox(DWORD processId) {
-    BoxQuery query = {processId, nullptr};
-    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-
-// The box's message is its longest static text (the icon, if any, has none).
-BOOL CALLBACK ReadBoxChild(HWND child, LPARAM lParam) {
-    MessageBoxReading *reading = reinterpret_cast<MessageBoxReading *>(lParam);
-    char className[64];
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0) {
-        char text[512];
-        GetWindowTextA(child, text, sizeof text);
-        if (strlen(text) > strlen(reading->text)) strcpy(reading->text, text);
-    } else if (lstrcmpiA(className, "Button") == 0 && IsWindowVisible(child)) {
-        int id = GetDlgCtrlID(child);
-        if (id == IDOK) reading->ok = true;
-        if (id == IDRETRY) reading->retry = true;
-        if (id == IDCANCEL) reading->cancel = true;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
-bool MessageBoxPresent(DWORD processId) { return FindBox(processId) != nullptr; }
-
-bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxReading *reading) {
-    ZeroMemory(reading, sizeof *reading);
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = FindBox(processId)) != nullptr; }, timeoutMs)) return false;
-    // The buttons are settled once the box is visible; read after a short settle.
-    WaitFor([&] { return IsWindowVisible(box) != FALSE; }, 2000);
-    reading->box = box;
-    GetWindowThreadProcessId(box, &reading->processId);
-    GetWindowTextA(box, reading->caption, sizeof reading->caption);
-    EnumChildWindows(box, ReadBoxChild, reinterpret_cast<LPARAM>(reading));
-    return true;
-}
-
-void AnswerMessageBox(HWND box, int buttonId) {
-    HWND button = GetDlgItem(box, buttonId);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
 void ProcessImagePath(DWORD processId, char *out, int capacity) {
@@ -236,7 +162,7 @@ bool UiThread::finish(DWORD timeoutMs) {
     if (!ended) {
         // A box still open: close every box of this process so the job returns.
         HWND box;
-        while ((box = FindBox(GetCurrentProcessId())) != nullptr) {
+        while ((box = FindZorvaneBox(GetCurrentProcessId())) != nullptr) {
             AnswerMessageBox(box, IDCANCEL);
             AnswerMessageBox(box, IDOK);
             if (!WaitFor([&] { return !IsWindow(box); }, 2000)) break;
@@ -273,7 +199,8 @@ DWORD EndedProcessId() {
     DWORD id = program.pid();
     program.waitExit(15000);
     program.stop();
-    return id;
+    // Only then is the id of no process: an action on it must fail.
+    return WaitFor([&] { return ProcessGone(id); }, 15000) ? id : 0;
 }
 
 HWND DestroyedWindow() {
@@ -289,10 +216,8 @@ bool ZorvaneSession::start(const char *arguments, LONG method, LONG locale) {
     SetPreferenceDword("Startup", 5);  // no balloon
     SetPreferenceDword("Methode", (DWORD)method);
     SetPreferenceDword("Langage", (DWORD)locale);
-    if (!StartZorvane(arguments, &program, &main)) return false;
     // Answered once start-up is over and the loop runs: the hot key is registered.
-    DWORD_PTR answer;
-    return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer) != 0;
+    return StartZorvane(arguments, &program, &main) && WaitZorvaneLoop(main);
 }
 
 void ZorvaneSession::quit() {
@@ -318,8 +243,7 @@ bool ZorvaneSession::captureOver(HWND window, COLORREF colour, Start start) {
     GetCursorPos(&pointer);
     HWND under = WindowFromPoint(pointer);
     char className[64] = "";
-    bool hotKeyFree = RegisterHotKey(nullptr, 0x7A7A, MOD_ALT | MOD_WIN, 'X') != FALSE;
-    if (hotKeyFree) UnregisterHotKey(nullptr, 0x7A7A);
+    bool hotKeyFree = HotKeyIsFree();
     HWND foreground = GetForegroundWindow();
     GetClassNameA(foreground, className, sizeof className);
     printf("    foreground %p (%s)\n", static_cast<void *>(foreground), className);
@@ -331,17 +255,3 @@ bool ZorvaneSession::captureOver(HWND window, COLORREF colour, Start start) {
 }
 
 COLORREF ActionColour(LONG action) { return HighlightColor(HighlightColorIndex(action)); }
-
-void SetZorvaneWineVersion(const char *version) {
-    const char *path = "Software\\Wine\\AppDefaults\\Zorvane.exe";
-    if (!version) {
-        RegDeleteTreeA(HKEY_CURRENT_USER, path);
-        return;
-    }
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version), (DWORD)strlen(version) + 1);
-    RegCloseKey(key);
-}

@@ -1,11 +1,12 @@
-// Support for the action and Liftrun tests: the action target program, message
-// boxes found and answered, and Zorvane's state set up inside the test process
-// with a user-interface thread of its own.
+// Support for the action and Liftrun tests: the action target program and
+// Zorvane's state set up inside the test process with a user-interface thread
+// of its own. Message boxes are found, read and answered through dialogs.h.
 #ifndef ZV_ACTIONS_SUPPORT_H
 #define ZV_ACTIONS_SUPPORT_H
 
 #include <windows.h>
 
+#include "dialogs.h"
 #include "harness.h"
 
 // Exit codes of action_target.exe (a terminated process leaves 0).
@@ -17,13 +18,13 @@ enum {
     TargetMainQuit = 40
 };
 
-// A started action_target.exe with its windows.
+// A started action_target.exe with its windows; ended when it goes out of scope.
 struct ActionTarget {
     Program program;
-    HWND frame;   // main-thread window (the "Ghost" window in that mode)
-    HWND worker;  // worker-thread window, 0 in the ghost and alone modes
-    DWORD mainThread;
-    DWORD workerThread;
+    HWND frame = nullptr;   // main-thread window (the "Ghost" window in that mode)
+    HWND worker = nullptr;  // worker-thread window, 0 in the ghost and alone modes
+    DWORD mainThread = 0;
+    DWORD workerThread = 0;
     void stop() { program.stop(); }
 };
 
@@ -33,41 +34,12 @@ struct ActionTarget {
 bool StartActionTarget(const char *title, int x, int y, int w, int h, const char *mode, ActionTarget *target,
                        const char *exePath = nullptr);
 
-// Stops the target at the end of a scope, also when a check fails first.
-struct ActionTargetScope {
-    ActionTarget target;
-    ActionTargetScope() { ZeroMemory(&target, sizeof target); }
-    ~ActionTargetScope() { target.stop(); }
-    bool start(const char *title, int x, int y, int w, int h, const char *mode = "", const char *exePath = nullptr) {
-        return StartActionTarget(title, x, y, w, h, mode, &target, exePath);
-    }
-};
-
 // The "Windows.UI.Core.CoreWindow" child of the app inside the store app frame
 // titled title, or 0.
 HWND StoreAppContent(DWORD appId, const char *title);
 
 // The process's exit code once it ended within the time, else -1.
 long WaitExitCode(Program &program, DWORD timeoutMs);
-
-// What a message box shows.
-struct MessageBoxReading {
-    HWND box;
-    DWORD processId;
-    char caption[256];
-    char text[512];
-    bool ok, retry, cancel;  // visible buttons
-};
-
-// Waits for a visible dialog-class window captioned "Zorvane" of the process
-// (any process when 0) and reads it.
-bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxReading *reading);
-
-// True while a box captioned "Zorvane" of the process (any when 0) exists.
-bool MessageBoxPresent(DWORD processId);
-
-// Presses one of the box's buttons.
-void AnswerMessageBox(HWND box, int buttonId);
 
 // Full image path of a running process, empty when it cannot be read.
 void ProcessImagePath(DWORD processId, char *out, int capacity);
@@ -97,8 +69,7 @@ void ResetShieldMessagesSeen();
 // setting "Methode" and the language "Langage"; stopped at the end of the scope.
 struct ZorvaneSession {
     Program program;
-    HWND main;
-    ZorvaneSession() { ZeroMemory(this, sizeof *this); }
+    HWND main = nullptr;
     ~ZorvaneSession() { quit(); }
     // Quits through the menu command when it still runs (the hot key is given
     // back before it ends), else ends the process.
@@ -117,11 +88,8 @@ struct ZorvaneSession {
 // Colour of the outline for an action.
 COLORREF ActionColour(LONG action);
 
-// Sets (or with version null deletes) the Windows version that Wine reports to
-// Zorvane.exe: "winxp" makes it an NT 5 system.
-void SetZorvaneWineVersion(const char *version);
-
-// A thread id and a process id that existed and have ended, and a destroyed window.
+// A thread id and a process id (0 when it did not end in time) that existed and
+// have ended, and a destroyed window.
 DWORD EndedThreadId();
 DWORD EndedProcessId();
 HWND DestroyedWindow();

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "harness.h"
+
 namespace {
 
 struct Registered {
@@ -36,7 +38,11 @@ int RunAllTests(int argc, char **argv) {
         printf("%s ...\n", registered[i].name);
         fflush(stdout);
         DWORD start = GetTickCount();
-        registered[i].function();
+        {
+            // Ends what a failed check left running before the next case.
+            CaseScope scope;
+            registered[i].function();
+        }
         printf("%s: %s (%lu ms)\n", registered[i].name, currentFailed ? "FAILED" : "ok",
                (unsigned long)(GetTickCount() - start));
         fflush(stdout);

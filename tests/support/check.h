@@ -1,5 +1,6 @@
 // A small test runner for the Windows test programs: CHECK macros, named cases,
-// and a closing "N passed, N failed" line. A case fails on its first failed check.
+// and a closing "N passed, N failed" line. A case fails on its first failed check;
+// each runs inside a CaseScope (harness.h), which ends what it left running.
 #ifndef ZV_CHECK_H
 #define ZV_CHECK_H
 

@@ -3,7 +3,6 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <tlhelp32.h>
 
 #include "harness.h"
 #include "resources/resource_ids.h"
@@ -29,108 +28,43 @@ void PrepareInProcessApp(HMODULE resources, int languageBase) {
     app.OpenThreadEntry = BindOpenThread();
 }
 
-HWND WaitForProcessDialog(DWORD processId, const char *title, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitFor([&] {
-        found = FindProcessTopWindow(processId, "#32770", title);
-        return found && IsWindowVisible(found);
-    }, timeoutMs);
-    return found && IsWindowVisible(found) ? found : nullptr;
+bool InProcessDialog::open(int templateId, DLGPROC procedure, OpenThreadFunction openThread) {
+    resources = LoadZorvaneResources();
+    if (!resources) return false;
+    PrepareInProcessApp(resources, 10000);
+    if (openThread) App().OpenThreadEntry = openThread;
+    dialog = CreateDialogParamA(resources, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
+    if (!dialog) return false;
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+    UpdateWindow(dialog);
+    PumpMessages(50);
+    return true;
 }
 
-bool WaitWindowGone(HWND window, DWORD timeoutMs) {
-    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+void InProcessDialog::close() {
+    if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
+    dialog = nullptr;
 }
 
-bool SendCommand(HWND window, int id, DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_COMMAND, (WPARAM)id, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+InProcessDialog::~InProcessDialog() {
+    close();
+    if (resources) FreeLibrary(resources);
 }
 
 namespace {
-
-struct TextSearch {
-    char *out;
-    int capacity;
-};
-
-BOOL CALLBACK TakeStaticText(HWND child, LPARAM lParam) {
-    TextSearch *search = reinterpret_cast<TextSearch *>(lParam);
-    char className[64];
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0) return TRUE;
-    GetWindowTextA(child, search->out, search->capacity);
-    return search->out[0] == 0;
-}
-
-struct DialogCount {
-    DWORD processId;
-    int count;
-};
-
-BOOL CALLBACK CountDialog(HWND window, LPARAM lParam) {
-    DialogCount *count = reinterpret_cast<DialogCount *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[64];
-    if (pid == count->processId && IsWindowVisible(window) && GetClassNameA(window, className, sizeof className) &&
-        strcmp(className, "#32770") == 0)
-        ++count->count;
-    return TRUE;
-}
 
 void MarkerPath(char *out, int capacity) { BinPath("link_target.exe.marker", out, capacity); }
 
 }  // namespace
 
-void MessageBoxText(HWND box, char *out, int capacity) {
-    out[0] = 0;
-    TextSearch search = {out, capacity};
-    EnumChildWindows(box, TakeStaticText, reinterpret_cast<LPARAM>(&search));
-}
-
-int CountProcessDialogs(DWORD processId) {
-    DialogCount count = {processId, 0};
-    EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&count));
-    return count.count;
-}
-
-void ClickControl(HWND dialog, int controlId) {
-    RECT rect;
-    GetWindowRect(GetDlgItem(dialog, controlId), &rect);
-    MovePointer((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    Click();
-}
-
 bool ScreenRectHasColour(const RECT &rect, COLORREF colour) {
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool found = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-        const DWORD *pixels = static_cast<const DWORD *>(bits);
-        for (int i = 0; i < width * height && !found; ++i) found = (pixels[i] & 0xFFFFFF) == wanted;
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return found;
+    ScreenImage image;
+    if (!image.read(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top)) return false;
+    const DWORD wanted = ScreenImage::Pixel(colour);
+    for (int i = 0; i < image.width * image.height; ++i)
+        if ((image.pixels[i] & 0xFFFFFF) == wanted) return true;
+    return false;
 }
 
 void LinkTargetPath(char *out, int capacity) { BinPath("link_target.exe", out, capacity); }
@@ -153,16 +87,6 @@ int LinkTargetRuns() {
     return lines;
 }
 
-int RunningLinkTargets() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (lstrcmpiA(entry.szExeFile, "link_target.exe") == 0) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
+int RunningLinkTargets() { return CountProcesses("link_target.exe"); }
 
 }  // namespace dlg

@@ -1,10 +1,13 @@
-// Helpers for the shell dialog tests: Zorvane's dialogs found in its process or
-// run in the test's own process from Zorvane.exe's templates, message box
-// texts, colours on the screen, and the link target's marker file.
+// Helpers for the shell dialog tests: Zorvane's dialogs run in the test's own
+// process from Zorvane.exe's templates, colours on the screen, and the link
+// target's marker file. Dialogs of a running Zorvane are reached through dialogs.h.
 #ifndef ZV_DIALOG_SUPPORT_H
 #define ZV_DIALOG_SUPPORT_H
 
 #include <windows.h>
+
+#include "dialogs.h"
+#include "shell/application.h"
 
 // Kept apart from the other areas' helpers of the shared support library.
 namespace dlg {
@@ -16,23 +19,17 @@ HMODULE LoadZorvaneResources();
 // instance and no main window, for dialogs run inside the test program.
 void PrepareInProcessApp(HMODULE resources, int languageBase);
 
-// A visible dialog (or message box) of the process with this title, or 0 in time.
-HWND WaitForProcessDialog(DWORD processId, const char *title, DWORD timeoutMs = 15000);
-
-// Waits until the window is gone.
-bool WaitWindowGone(HWND window, DWORD timeoutMs = 15000);
-
-// Sends WM_COMMAND with the id to the window and waits for its handling.
-bool SendCommand(HWND window, int id, DWORD timeoutMs = 15000);
-
-// The text of a message box (its static text control).
-void MessageBoxText(HWND box, char *out, int capacity);
-
-// Number of visible "#32770" windows of the process.
-int CountProcessDialogs(DWORD processId);
-
-// Clicks the centre of a dialog's control with the real pointer.
-void ClickControl(HWND dialog, int controlId);
+// One of Zorvane's dialogs run modeless and shown inside the test program from a
+// template of Zorvane.exe, with English as the language and the system's thread
+// opening (or the one given); destroyed when it goes out of scope.
+struct InProcessDialog {
+    HMODULE resources = nullptr;
+    HWND dialog = nullptr;
+    bool open(int templateId, DLGPROC procedure, OpenThreadFunction openThread = nullptr);
+    void close();
+    ~InProcessDialog();
+    HWND link() const { return GetDlgItem(dialog, 1005); }
+};
 
 // Whether any screen pixel in the rectangle has exactly this colour.
 bool ScreenRectHasColour(const RECT &rect, COLORREF colour);

@@ -3,6 +3,14 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <tlhelp32.h>
+
+namespace {
+
+const char PreferencesKey[] = "software\\Zorvane\\Zorvane\\Preferences";
+const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+}  // namespace
 
 bool Program::running() const {
     return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
@@ -36,53 +44,72 @@ void BinPath(const char *fileName, char *out, int capacity) {
     snprintf(out, capacity, "%s%s", path, fileName);
 }
 
-bool StartProgram(const char *exe, const char *arguments, Program *program) {
-    ZeroMemory(&program->info, sizeof program->info);
-    char path[MAX_PATH];
-    BinPath(exe, path, MAX_PATH);
+bool StartProgramAt(const char *path, const char *arguments, Program *program, const char *folder) {
+    program->stop();
     char commandLine[2048];
     snprintf(commandLine, sizeof commandLine, "\"%s\"%s%s", path, arguments && *arguments ? " " : "",
              arguments ? arguments : "");
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    return CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    return CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                           &program->info) != FALSE;
+}
+
+bool StartProgram(const char *exe, const char *arguments, Program *program) {
+    char path[MAX_PATH];
+    BinPath(exe, path, MAX_PATH);
+    return StartProgramAt(path, arguments, program);
 }
 
 namespace {
 
-struct WindowQuery {
-    DWORD processId;
-    const char *className;
-    const char *title;
+struct WindowSearch {
+    const WindowMatch *match;
     HWND found;
+    int count;
 };
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-    WindowQuery *query = reinterpret_cast<WindowQuery *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != query->processId) return TRUE;
+bool Matches(HWND window, const WindowMatch &match) {
+    if (!match.anyProcess) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != match.processId) return false;
+    }
+    if (match.visibleOnly && !IsWindowVisible(window)) return false;
     char text[1024];
-    if (query->className) {
-        if (!GetClassNameA(window, text, sizeof text) || lstrcmpiA(text, query->className) != 0)
-            return TRUE;
-    }
-    if (query->title) {
+    if (match.className &&
+        (!GetClassNameA(window, text, sizeof text) || lstrcmpiA(text, match.className) != 0))
+        return false;
+    if (match.title) {
         GetWindowTextA(window, text, sizeof text);
-        if (strcmp(text, query->title) != 0) return TRUE;
+        if (strcmp(text, match.title) != 0) return false;
     }
-    query->found = window;
-    return FALSE;
+    if (match.controlId && !GetDlgItem(window, match.controlId)) return false;
+    if (match.withoutControlId && GetDlgItem(window, match.withoutControlId)) return false;
+    return true;
+}
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+    WindowSearch *search = reinterpret_cast<WindowSearch *>(lParam);
+    if (!Matches(window, *search->match)) return TRUE;
+    if (!search->found) search->found = window;
+    ++search->count;
+    return TRUE;
 }
 
 }  // namespace
 
+HWND FindTopWindow(const WindowMatch &match, int *count) {
+    WindowSearch search = {&match, nullptr, 0};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (count) *count = search.count;
+    return search.found;
+}
+
 HWND FindProcessTopWindow(DWORD processId, const char *className, const char *title) {
-    WindowQuery query = {processId, className, title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    WindowMatch match = {processId, false, className, title, false, 0, 0};
+    return FindTopWindow(match);
 }
 
 HWND FindZorvaneWindow(DWORD processId) {
@@ -105,6 +132,11 @@ bool StartZorvane(const char *arguments, Program *program, HWND *mainWindow, DWO
             printf("    Zorvane.exe still running: no main window found\n");
     }
     return found != nullptr;
+}
+
+bool WaitZorvaneLoop(HWND mainWindow, DWORD timeoutMs) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
 }
 
 bool WaitUntil(bool (*condition)(void *), void *context, DWORD timeoutMs) {
@@ -130,36 +162,82 @@ void PumpMessages(DWORD milliseconds) {
 
 void ResetZorvaneRegistry() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Zorvane");
-    HKEY run;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                      KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, "Zorvane");
-        RegCloseKey(run);
-    }
+    DeleteRunValue("Zorvane");
 }
 
-bool SetPreferenceDword(const char *name, DWORD value) {
+bool SetPreferenceRaw(const char *name, DWORD type, const void *data, DWORD size) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "software\\Zorvane\\Zorvane\\Preferences", 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, PreferencesKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
-    bool ok = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
-                             sizeof value) == ERROR_SUCCESS;
+    bool ok = RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
 }
 
+bool SetPreferenceDword(const char *name, DWORD value) {
+    return SetPreferenceRaw(name, REG_DWORD, &value, sizeof value);
+}
+
+bool PreferenceKeyExists() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, PreferencesKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
 bool GetPreferenceDword(const char *name, DWORD *value) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Zorvane\\Zorvane\\Preferences", 0, KEY_READ,
-                      &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, PreferencesKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     DWORD size = sizeof *value;
     *value = 0;
     bool ok = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(value), &size) ==
               ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
+}
+
+bool SetRunValueRaw(const char *name, DWORD type, const void *data, DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    bool ok = RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool SetRunValue(const char *data) {
+    return SetRunValueRaw("Zorvane", REG_SZ, data, (DWORD)strlen(data) + 1);
+}
+
+bool GetRunValue(char *out, DWORD capacity, DWORD *type, DWORD *size) {
+    out[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD valueType = 0, valueSize = capacity - 1;
+    bool ok = RegQueryValueExA(key, "Zorvane", nullptr, &valueType, reinterpret_cast<BYTE *>(out),
+                               &valueSize) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (ok) out[valueSize < capacity ? valueSize : capacity - 1] = 0;
+    if (type) *type = valueType;
+    if (size) *size = valueSize;
+    return ok;
+}
+
+bool RunValueExists(const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+void DeleteRunValue(const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
 }
 
 namespace {
@@ -186,6 +264,8 @@ void SendKey(WORD virtualKey, bool up) {
         input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     SendInput(1, &input, sizeof input);
 }
+
+WORD heldKeys[2];
 
 }  // namespace
 
@@ -215,6 +295,7 @@ void PressKey(WORD virtualKey) {
 }
 
 void ReleaseAllInput() {
+    heldKeys[0] = heldKeys[1] = 0;
     static const WORD keys[] = {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU,
                                 VK_RMENU,  VK_LWIN,   VK_RWIN,     VK_ESCAPE,   'X'};
     for (WORD key : keys)
@@ -235,6 +316,32 @@ void PressHotKey(bool win, bool alt, bool ctrl, bool shift) {
     if (win) KeyUp(VK_LWIN);
 }
 
+void HoldKeys(WORD first, WORD second) {
+    heldKeys[0] = first;
+    heldKeys[1] = second;
+    for (WORD key : heldKeys)
+        if (key) KeyDown(key);
+}
+
+void RepeatHeldKeys() {
+    for (WORD key : heldKeys)
+        if (key && !(GetAsyncKeyState(key) & 0x8000)) KeyDown(key);
+}
+
+void ReleaseHeldKeys() {
+    for (WORD &key : heldKeys) {
+        if (key) KeyUp(key);
+        key = 0;
+    }
+}
+
+bool HotKeyIsFree() {
+    const int probeId = 0x5A17;
+    if (!RegisterHotKey(nullptr, probeId, MOD_ALT | MOD_WIN, 'X')) return false;
+    UnregisterHotKey(nullptr, probeId);
+    return true;
+}
+
 HWND CaptureWindowOf(HWND window) {
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (!thread) return nullptr;
@@ -252,6 +359,42 @@ COLORREF ScreenPixel(int x, int y) {
     return colour;
 }
 
+ScreenImage::~ScreenImage() {
+    if (bitmap) DeleteObject(bitmap);
+}
+
+bool ScreenImage::read(int x, int y, int w, int h) {
+    if (bitmap) DeleteObject(bitmap);
+    bitmap = nullptr;
+    pixels = nullptr;
+    width = height = 0;
+    if (w <= 0 || h <= 0) return false;
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void *bits = nullptr;
+    bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+        pixels = static_cast<const DWORD *>(bits);
+        width = w;
+        height = h;
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels != nullptr;
+}
+
 WineVersionOverride::WineVersionOverride(const char *exeName, const char *version) : ok_(false) {
     snprintf(keyPath, sizeof keyPath, "Software\\Wine\\AppDefaults\\%s", exeName);
     HKEY key;
@@ -264,3 +407,78 @@ WineVersionOverride::WineVersionOverride(const char *exeName, const char *versio
 }
 
 WineVersionOverride::~WineVersionOverride() { RegDeleteTreeA(HKEY_CURRENT_USER, keyPath); }
+
+namespace {
+
+// Calls visit with every process's entry; stops when it returns false.
+template <typename F> void ForEachProcess(F visit) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (!visit(entry)) break;
+        entry.dwSize = sizeof entry;
+    }
+    CloseHandle(snapshot);
+}
+
+bool StartsWith(const char *text, const char *prefix) {
+    size_t length = strlen(prefix);
+    return length && strlen(text) >= length && _strnicmp(text, prefix, length) == 0;
+}
+
+// Ends the process when its image lies in the bin or the temporary folder.
+void EndIfOurs(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                 processId);
+    if (!process) return;
+    char image[MAX_PATH] = "", bin[MAX_PATH], temp[MAX_PATH] = "";
+    DWORD size = sizeof image;
+    QueryFullProcessImageNameA(process, 0, image, &size);
+    BinPath("", bin, sizeof bin);
+    GetTempPathA(sizeof temp, temp);
+    bool ours = StartsWith(image, bin) || StartsWith(image, temp);
+    if (ours && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        printf("    left running by the case, ended: %s\n", image);
+        fflush(stdout);
+        TerminateProcess(process, 98);
+        WaitForSingleObject(process, 10000);
+    }
+    CloseHandle(process);
+}
+
+}  // namespace
+
+bool ProcessGone(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (process) CloseHandle(process);
+    return process == nullptr;
+}
+
+int CountProcesses(const char *exeName) {
+    int count = 0;
+    ForEachProcess([&](const PROCESSENTRY32 &entry) {
+        if (!exeName || lstrcmpiA(entry.szExeFile, exeName) == 0) ++count;
+        return true;
+    });
+    return count;
+}
+
+CaseScope::CaseScope() : knownCount(0) {
+    ForEachProcess([&](const PROCESSENTRY32 &entry) {
+        known[knownCount++] = entry.th32ProcessID;
+        return knownCount < Capacity;
+    });
+}
+
+CaseScope::~CaseScope() {
+    ReleaseAllInput();
+    ForEachProcess([&](const PROCESSENTRY32 &entry) {
+        DWORD id = entry.th32ProcessID;
+        for (int i = 0; i < knownCount; ++i)
+            if (known[i] == id) return true;
+        if (id != GetCurrentProcessId()) EndIfOurs(id);
+        return true;
+    });
+}

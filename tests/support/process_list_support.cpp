@@ -11,75 +11,7 @@ namespace {
 const int RemoteSize = 4096;
 const int RemoteTextOffset = 1024;  // records sit at the start, texts behind them
 
-struct DialogQuery {
-    DWORD processId;
-    bool wantList;
-    HWND found;
-    int count;
-};
-
-BOOL CALLBACK MatchZorvaneDialog(HWND window, LPARAM lParam) {
-    DialogQuery *query = reinterpret_cast<DialogQuery *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[64];
-    if (pid != query->processId || !GetClassNameA(window, className, sizeof className) ||
-        strcmp(className, "#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    bool hasList = GetDlgItem(window, 1007) != nullptr;
-    if (hasList != query->wantList) return TRUE;
-    if (!query->wantList) {
-        char title[64];
-        GetWindowTextA(window, title, sizeof title);
-        if (strcmp(title, "Zorvane") != 0) return TRUE;
-    }
-    if (!query->found) query->found = window;
-    ++query->count;
-    return TRUE;
-}
-
-DialogQuery QueryZorvaneDialogs(DWORD zorvaneId, bool wantList) {
-    DialogQuery query = {zorvaneId, wantList, nullptr, 0};
-    EnumWindows(MatchZorvaneDialog, reinterpret_cast<LPARAM>(&query));
-    return query;
-}
-
-HWND FindZorvaneDialog(DWORD zorvaneId, bool wantList) { return QueryZorvaneDialogs(zorvaneId, wantList).found; }
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM lParam) {
-    char className[32];
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0) return TRUE;
-    char text[512];
-    if (GetWindowTextA(child, text, sizeof text) <= 0) return TRUE;
-    *reinterpret_cast<HWND *>(lParam) = child;
-    return FALSE;
-}
-
-struct MenuQuery {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchVisibleMenu(HWND window, LPARAM lParam) {
-    MenuQuery *query = reinterpret_cast<MenuQuery *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[16];
-    if (pid != query->processId || !IsWindowVisible(window) || !GetClassNameA(window, className, sizeof className) ||
-        strcmp(className, "#32768") != 0)
-        return TRUE;
-    query->found = window;
-    return FALSE;
-}
-
 }  // namespace
-
-HWND FindVisibleMenu(DWORD processId) {
-    MenuQuery query = {processId, nullptr};
-    EnumWindows(MatchVisibleMenu, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
 
 bool RemoteListView::open(HWND window) {
     close();
@@ -123,13 +55,7 @@ bool RemoteListView::cell(int row, int column, char *out, int capacity) const {
     item.iSubItem = column;
     item.pszText = remote + RemoteTextOffset;
     item.cchTextMax = 255;
-    LRESULT length = send(LVM_GETITEMTEXTA, row, &item, sizeof item);
-    if (length < 0) return false;
-    char text[256] = {0};
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, remote + RemoteTextOffset, text, 255, &read)) return false;
-    snprintf(out, capacity, "%s", text);
-    return true;
+    return send(LVM_GETITEMTEXTA, row, &item, sizeof item) >= 0 && remoteText(out, capacity);
 }
 
 bool RemoteListView::header(int column, char *out, int capacity) const {
@@ -139,7 +65,10 @@ bool RemoteListView::header(int column, char *out, int capacity) const {
     entry.mask = LVCF_TEXT;
     entry.pszText = remote + RemoteTextOffset;
     entry.cchTextMax = 255;
-    if (!send(LVM_GETCOLUMNA, column, &entry, sizeof entry)) return false;
+    return send(LVM_GETCOLUMNA, column, &entry, sizeof entry) && remoteText(out, capacity);
+}
+
+bool RemoteListView::remoteText(char *out, int capacity) const {
     char text[256] = {0};
     SIZE_T read = 0;
     if (!ReadProcessMemory(process, remote + RemoteTextOffset, text, 255, &read)) return false;
@@ -240,19 +169,6 @@ void ProgramGroup::stopAll() {
     count = 0;
 }
 
-HWND FindProcessListDialog(DWORD zorvaneId) { return FindZorvaneDialog(zorvaneId, true); }
-
-int CountProcessListDialogs(DWORD zorvaneId) { return QueryZorvaneDialogs(zorvaneId, true).count; }
-
-HWND FindFailureBox(DWORD zorvaneId) { return FindZorvaneDialog(zorvaneId, false); }
-
-void FailureBoxText(HWND box, char *out, int capacity) {
-    out[0] = 0;
-    HWND text = nullptr;
-    EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&text));
-    if (text) GetWindowTextA(text, out, capacity);
-}
-
 HWND WaitForFailureBox(DWORD zorvaneId, DWORD timeoutMs) {
     HWND box = nullptr;
     WaitFor([&] { return (box = FindFailureBox(zorvaneId)) != nullptr; }, timeoutMs);
@@ -260,17 +176,8 @@ HWND WaitForFailureBox(DWORD zorvaneId, DWORD timeoutMs) {
 }
 
 bool DismissFailureBox(HWND box) {
-    int answer = GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
-    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000);
-}
-
-void ClickControl(HWND control) {
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MovePointer((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    Click(true);
+    PressDialogButton(box, GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK);
+    return WaitWindowGone(box, 10000);
 }
 
 void ClickColumnHeader(HWND listView, int column) {

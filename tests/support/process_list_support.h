@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "dialogs.h"
 #include "harness.h"
 
 // A list view of another process, read and changed through a buffer that is
@@ -37,6 +38,8 @@ struct RemoteListView {
 
 private:
     LRESULT send(UINT message, WPARAM wParam, const void *record, int size) const;
+    // Copies out the text that the last request wrote into the remote buffer.
+    bool remoteText(char *out, int capacity) const;
 };
 
 // Programs that are stopped together when the group goes out of scope.
@@ -52,28 +55,22 @@ struct ProgramGroup {
 };
 
 // Zorvane's process list dialog (a dialog holding control 1007), or 0.
-HWND FindProcessListDialog(DWORD zorvaneId);
+inline HWND FindProcessListDialog(DWORD zorvaneId) { return FindProcessDialog(zorvaneId, nullptr, 1007); }
 
 // How many process list dialogs the process shows.
-int CountProcessListDialogs(DWORD zorvaneId);
+inline int CountProcessListDialogs(DWORD zorvaneId) { return CountProcessDialogs(zorvaneId, true, 1007); }
 
-// A failure box of Zorvane (a dialog captioned "Zorvane" without a list), or 0.
-HWND FindFailureBox(DWORD zorvaneId);
+// A failure box of Zorvane (a box captioned "Zorvane"), or 0.
+inline HWND FindFailureBox(DWORD zorvaneId) { return FindZorvaneBox(zorvaneId); }
 
 // The message text of a failure box.
-void FailureBoxText(HWND box, char *out, int capacity);
+inline void FailureBoxText(HWND box, char *out, int capacity) { MessageBoxText(box, out, capacity); }
 
 // Waits for a failure box, checks nothing; returns it or 0 after the time.
 HWND WaitForFailureBox(DWORD zorvaneId, DWORD timeoutMs);
 
 // Answers a failure box with Cancel (or OK) and waits until it is gone.
 bool DismissFailureBox(HWND box);
-
-// A visible pop-up menu of the process, or 0.
-HWND FindVisibleMenu(DWORD processId);
-
-// Clicks the middle of a control with the mouse.
-void ClickControl(HWND control);
 
 // Clicks the header of a list-view column (columns of the given widths).
 void ClickColumnHeader(HWND listView, int column);

@@ -4,6 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "selection/highlight.h"
+#include "shell/application.h"
+
 namespace {
 
 enum { MonitorCapacity = 256, MonitorTextSize = 256, DebugBufferSize = 4096 };
@@ -117,29 +120,6 @@ bool WaitDebugText(DWORD processId, const char *text, DWORD timeoutMs) {
     }, timeoutMs);
 }
 
-namespace {
-WORD heldKeys[2];
-}
-
-void HoldKeys(WORD first, WORD second) {
-    heldKeys[0] = first;
-    heldKeys[1] = second;
-    for (WORD key : heldKeys)
-        if (key) KeyDown(key);
-}
-
-void RepeatHeldKeys() {
-    for (WORD key : heldKeys)
-        if (key && !(GetAsyncKeyState(key) & 0x8000)) KeyDown(key);
-}
-
-void ReleaseHeldKeys() {
-    for (WORD &key : heldKeys) {
-        if (key) KeyUp(key);
-        key = 0;
-    }
-}
-
 bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     do {
@@ -156,39 +136,15 @@ bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs) {
     }, timeoutMs);
 }
 
-namespace {
-
-bool StartProgramAt(const char *path, const char *arguments, Program *program) {
-    ZeroMemory(&program->info, sizeof program->info);
-    char commandLine[2048];
-    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", path, arguments ? arguments : "");
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    return CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &program->info) != FALSE;
-}
-
-}  // namespace
-
-bool HotKeyTaken() {
-    const int probeId = 0x7A11;
-    if (!RegisterHotKey(nullptr, probeId, MOD_ALT | MOD_WIN, 'X')) return true;
-    UnregisterHotKey(nullptr, probeId);
-    return false;
-}
-
 bool StartZorvaneWithHotKey(const char *arguments, Program *program, HWND *mainWindow) {
     // A Zorvane ended just before may still hold it for a moment.
     if (!WaitFor([] { return !HotKeyTaken(); }, 10000)) return false;
-    if (!StartZorvane(arguments, program, mainWindow)) return false;
-    DWORD_PTR answer;
-    if (!SendMessageTimeoutA(*mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) return false;
-    return HotKeyTaken();
+    return StartZorvane(arguments, program, mainWindow) && WaitZorvaneLoop(*mainWindow) && HotKeyTaken();
 }
 
 bool StartWindows(const char *exe, const char *arguments, Program *program) {
-    bool started = strchr(exe, '\\') ? StartProgramAt(exe, arguments, program) : StartProgram(exe, arguments, program);
+    bool started =
+        strchr(exe, '\\') ? StartProgramAt(exe, arguments, program) : StartProgram(exe, arguments, program);
     if (!started) return false;
     DWORD pid = program->pid();
     return WaitFor([&] { return FindProcessTopWindow(pid, "ZvReady", nullptr) != nullptr; }, 20000);
@@ -233,3 +189,24 @@ bool CopyProgramAs(const char *exe, const char *folderName, const char *name, ch
     return CopyFileA(source, path, FALSE) != FALSE;
 }
 
+const char CaptureWindowClass[] = "ZvCaptureMain";
+
+HWND PrepareInProcessCapture(DWORD platformId, DWORD majorVersion, DWORD minorVersion) {
+    Application &app = App();
+    app.instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = app.instance;
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    windowClass.lpszClassName = CaptureWindowClass;
+    RegisterClassA(&windowClass);  // already there from an earlier case: fine
+    app.mainWindow = CreateWindowExA(0, CaptureWindowClass, "Zorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     app.instance, nullptr);
+    app.OsVersion.platformId = platformId;
+    app.OsVersion.major = majorVersion;
+    app.OsVersion.minor = minorVersion;
+    app.ActionMethod = 1000;
+    CreateHighlightBrushes();
+    return app.mainWindow;
+}

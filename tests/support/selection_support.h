@@ -26,35 +26,16 @@ struct DebugMonitorScope {
     ~DebugMonitorScope() { StopDebugMonitor(); }
 };
 
-// Keys held down by a test. Wine forgets injected keys when the focus moves
-// (it takes the key state from the X server again), so holding is played as a
-// keyboard does it: key-down again and again, like typematic repeat. The waits
-// below repeat the held keys while they wait.
-void HoldKeys(WORD first, WORD second = 0);
-void RepeatHeldKeys();
-void ReleaseHeldKeys();
-
 // Presses Win+Alt+X and waits until the window holds the mouse capture. The
 // press is made again when it was lost: a focus change in the middle of it
-// makes Wine forget the injected modifiers, as above.
+// makes Wine forget the injected modifiers, as with held keys (harness.h).
 bool PressHotKeyAndWaitCapture(HWND window, DWORD timeoutMs = 10000);
 
 bool WaitCaptureHeld(HWND window, bool held, DWORD timeoutMs);
 
-// Whether some program holds the hot key Win+Alt+X. Probing registers it for
-// an instant, so never call it while a Zorvane may be starting.
-bool HotKeyTaken();
-
 // Starts Zorvane.exe once the hot key is free and waits until its start-up is
 // over (its loop answers) and it holds the hot key.
 bool StartZorvaneWithHotKey(const char *arguments, Program *program, HWND *mainWindow);
-
-// Stops a program at the end of a scope, also when a check fails first.
-struct ProgramScope {
-    Program program;
-    ProgramScope() { ZeroMemory(&program, sizeof program); }
-    ~ProgramScope() { program.stop(); }
-};
 
 // Starts zv_windows.exe (or a copy of it at a full path) with the arguments
 // and waits until all its windows exist; false when they did not come.
@@ -82,6 +63,12 @@ struct GdiCount {
 GdiCount MeasureGdiObjects();
 // Objects made and not freed between two measurements.
 long GdiObjectsGained(const GdiCount &before, const GdiCount &after);
+
+// Sets this process's Application up as Zorvane's start-up does for drawing:
+// a main window of the white class below, the system version, the action
+// Close and the highlight brushes. Returns the main window.
+extern const char CaptureWindowClass[];
+HWND PrepareInProcessCapture(DWORD platformId, DWORD majorVersion, DWORD minorVersion = 1);
 
 // Copies a program from the bin folder to %TEMP%\zv-selection-<folder>\<name>.
 bool CopyProgramAs(const char *exe, const char *folder, const char *name, char *path, int capacity);

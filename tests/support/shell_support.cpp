@@ -37,8 +37,6 @@ void ToUtf8(const WCHAR *text, int length, char *out, int capacity) {
     out[written > 0 ? written : 0] = 0;
 }
 
-const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char PreferencesKey[] = "software\\Zorvane\\Zorvane\\Preferences";
 const char HttpOpenKey[] = "Software\\Classes\\http\\shell\\open\\command";
 
 }  // namespace
@@ -91,6 +89,20 @@ void FakeTray::record(DWORD message, const void *data, DWORD size) {
     call.infoFlags = notify.infoFlags;
     call.timeout = notify.timeout;
     call.iconWidth = size > sizeof notify ? notify.iconWidth : 0;
+}
+
+bool FakeTray::watched() {
+    if (!active()) return false;
+    int before = count_;
+    NOTIFYICONDATAA probe;
+    ZeroMemory(&probe, sizeof probe);
+    probe.cbSize = sizeof probe;
+    probe.hWnd = window_;
+    probe.uID = 0x7A7A;
+    Shell_NotifyIconA(NIM_MODIFY, &probe);
+    bool arrived = WaitFor([&] { return countSince(before, NIM_MODIFY, window_) > 0; }, 5000);
+    count_ = before;
+    return arrived;
 }
 
 int FakeTray::countSince(int from, DWORD message, HWND window) const {
@@ -176,8 +188,7 @@ bool StartZorvaneReady(const char *arguments, Program *program, HWND *mainWindow
     if (!StartZorvane(arguments, program, mainWindow, 30000)) return false;
     // A posted message waits for the loop; a sent one does not.
     if (tray) return tray->startFence(from, *mainWindow, 30000);
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(*mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result) != 0;
+    return WaitZorvaneLoop(*mainWindow, 30000);
 }
 
 bool CloseAndWait(Program &program, HWND mainWindow, DWORD *exitCode) {
@@ -187,82 +198,7 @@ bool CloseAndWait(Program &program, HWND mainWindow, DWORD *exitCode) {
     return ended;
 }
 
-bool HotKeyIsFree() {
-    const int probeId = 0x5A17;
-    if (!RegisterHotKey(nullptr, probeId, MOD_ALT | MOD_WIN, 'X')) return false;
-    UnregisterHotKey(nullptr, probeId);
-    return true;
-}
-
 bool EndCaptureOf(HWND window, DWORD timeoutMs) {
     PostMessageA(window, WM_RBUTTONDOWN, 0, 0);
     return WaitFor([&] { return CaptureWindowOf(window) == nullptr; }, timeoutMs);
-}
-
-namespace {
-
-struct DialogCount {
-    DWORD processId;
-    int count;
-};
-
-BOOL CALLBACK CountDialog(HWND window, LPARAM lParam) {
-    DialogCount *query = reinterpret_cast<DialogCount *>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[64];
-    if (pid == query->processId && GetClassNameA(window, className, sizeof className) &&
-        strcmp(className, "#32770") == 0)
-        ++query->count;
-    return TRUE;
-}
-
-}  // namespace
-
-int CountTopDialogs(DWORD processId) {
-    DialogCount query = {processId, 0};
-    EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&query));
-    return query.count;
-}
-
-bool SetPreferenceRaw(const char *name, DWORD type, const void *data, DWORD size) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, PreferencesKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    bool ok = RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
-}
-
-bool PreferenceKeyExists() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, PreferencesKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-bool SetRunValue(const char *data) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    bool ok = RegSetValueExA(key, "Zorvane", 0, REG_SZ, reinterpret_cast<const BYTE *>(data),
-                             (DWORD)strlen(data) + 1) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
-}
-
-bool GetRunValue(char *out, DWORD capacity, DWORD *type, DWORD *size) {
-    out[0] = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    DWORD valueType = 0, valueSize = capacity - 1;
-    bool ok = RegQueryValueExA(key, "Zorvane", nullptr, &valueType, reinterpret_cast<BYTE *>(out),
-                               &valueSize) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    if (ok) out[valueSize < capacity ? valueSize : capacity - 1] = 0;
-    if (type) *type = valueType;
-    if (size) *size = valueSize;
-    return ok;
 }

@@ -1,13 +1,13 @@
 // Test support for the application shell: a stand-in for the shell's tray window
-// that records every notify-icon call, guards that undo what a test changed
-// (processes, per-program Windows version, the http "open" command), and small
-// probes of the hot key, the mouse capture and the registry.
+// that records every notify-icon call, a guard that puts back the http "open"
+// command, Zorvane started until its loop runs and closed, and the end of a capture.
 #ifndef ZV_SHELL_SUPPORT_H
 #define ZV_SHELL_SUPPORT_H
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include "dialogs.h"
 #include "harness.h"
 
 // One notify-icon call as the shell's tray window received it.
@@ -37,6 +37,10 @@ public:
     ~FakeTray();
     // True when this window is the one Shell_NotifyIcon reaches.
     bool active() const;
+    // True when a notify-icon call of this thread's own arrives here now: the
+    // calls of a program started meanwhile are being recorded. The probe call
+    // is not kept.
+    bool watched();
     int count() const { return count_; }
     const TrayCall &call(int index) const { return calls_[index]; }
     // Number of calls with this message from the window (any window when 0).
@@ -63,13 +67,6 @@ private:
     HWND window_;
     TrayCall calls_[Capacity];
     int count_;
-};
-
-// Stops the program when the scope ends, also when a CHECK returns early.
-struct ProgramGuard {
-    Program &program;
-    explicit ProgramGuard(Program &p) : program(p) {}
-    ~ProgramGuard() { program.stop(); }
 };
 
 // While it lives, the shell's "open" of an http address starts the helper
@@ -106,24 +103,8 @@ bool StartZorvaneReady(const char *arguments, Program *program, HWND *mainWindow
 // Posts WM_CLOSE to the main window and waits for the exit; code filled.
 bool CloseAndWait(Program &program, HWND mainWindow, DWORD *exitCode);
 
-// True when Win+Alt+X is free to register (no running program holds it).
-bool HotKeyIsFree();
-
-
 // Posts WM_RBUTTONDOWN to the window (ends a running capture) and waits until
 // the thread holds no capture.
 bool EndCaptureOf(HWND window, DWORD timeoutMs = 5000);
-
-// Number of dialog windows ("#32770") that the process owns at the top level.
-int CountTopDialogs(DWORD processId);
-
-// Raw registry values under HKCU\software\Zorvane\Zorvane\Preferences.
-bool SetPreferenceRaw(const char *name, DWORD type, const void *data, DWORD size);
-bool PreferenceKeyExists();
-
-// The "Zorvane" value of HKCU\...\CurrentVersion\Run: set (REG_SZ) and read.
-bool SetRunValue(const char *data);
-// Copies the value's data; false when absent. Type and size are filled.
-bool GetRunValue(char *out, DWORD capacity, DWORD *type = nullptr, DWORD *size = nullptr);
 
 #endif

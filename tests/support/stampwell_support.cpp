@@ -49,22 +49,13 @@ void ScratchFolder::remove() {
 }
 
 bool StartInFolder(const char *exePath, const char *folder, Program *program) {
-    ZeroMemory(&program->info, sizeof program->info);
-    char commandLine[MAX_PATH + 2];
-    snprintf(commandLine, sizeof commandLine, "\"%s\"", exePath);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    return CreateProcessA(exePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                          &program->info) != FALSE;
+    return StartProgramAt(exePath, nullptr, program, folder);
 }
 
 bool RunInFolder(const char *exePath, const char *folder, DWORD timeoutMs, DWORD *exitCode) {
     Program program;
     if (!StartInFolder(exePath, folder, &program)) return false;
-    bool ended = program.waitExit(timeoutMs, exitCode);
-    program.stop();
-    return ended;
+    return program.waitExit(timeoutMs, exitCode);
 }
 
 namespace {

@@ -194,10 +194,10 @@ TEST_CASE(about_in_program_opens_link_and_guards_other_dialogs) {
     SetForegroundWindow(about);
     POINT empty = EmptyPoint(about);
     POINT link = Centre(GetDlgItem(about, 1005));
-    MovePointer(empty.x, empty.y);
+    CHECK(PointAt(empty.x, empty.y, about));
     Click();  // released outside the link: nothing opens
     MouseButton(true, true);
-    MovePointer(link.x, link.y);
+    CHECK(PointAt(link.x, link.y, GetDlgItem(about, 1005)));
     MouseButton(true, false);  // pressed outside, released over the link: opens
     CHECK(WaitFor([] { return LinkTargetRuns() >= 1; }, 15000));
     CHECK(WaitNoLinkTargets());

@@ -21,19 +21,6 @@ void CenterOf(HWND window, POINT *point) {
     point->y = (rect.top + rect.bottom) / 2;
 }
 
-// Moves the pointer to the point and waits until it has settled there, over the
-// window, on two looks in a row (late pointer events may still move it).
-bool PointAt(int x, int y, HWND expected) {
-    MovePointer(x, y);
-    int settled = 0;
-    return WaitFor([&] {
-        POINT point;
-        bool there = GetCursorPos(&point) && point.x == x && point.y == y && WindowFromPoint(point) == expected;
-        settled = there ? settled + 1 : 0;
-        return settled >= 2;
-    }, 5000);
-}
-
 bool PointAtCenter(HWND window) {
     POINT point;
     CenterOf(window, &point);

@@ -276,6 +276,19 @@ void MovePointer(int x, int y) {
               (y * 65535 + height / 2) / (height - 1));
 }
 
+bool PointAt(int x, int y, HWND expected) {
+    MovePointer(x, y);
+    int settled = 0;
+    return WaitFor(
+        [&] {
+            POINT point;
+            bool there = GetCursorPos(&point) && point.x == x && point.y == y && WindowFromPoint(point) == expected;
+            settled = there ? settled + 1 : 0;
+            return settled >= 2;
+        },
+        5000);
+}
+
 void MouseButton(bool left, bool down) {
     if (left) SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
     else SendMouse(down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);

@@ -102,6 +102,10 @@ void DeleteRunValue(const char *name);
 void MovePointer(int x, int y);
 void MouseButton(bool left, bool down);
 void Click(bool left = true);
+// Moves the pointer to the point and waits until it has settled there, over the
+// window, on two looks in a row (late pointer events may still move it, and a
+// window just restored may still be on its way back).
+bool PointAt(int x, int y, HWND expected);
 void KeyDown(WORD virtualKey);
 void KeyUp(WORD virtualKey);
 void PressKey(WORD virtualKey);

@@ -18,8 +18,8 @@ const COLORREF SkyBlue = RGB(0, 200, 255);
 
 // A box to point at and a running Zorvane, both stopped at the end of the scope.
 struct Session {
-    ProgramScope box;
-    ProgramScope zorvane;
+    Program box;
+    Program zorvane;
     HWND main = nullptr;
     HWND boxWindow = nullptr;
     // The action setting 5000 paints red and does nothing on a click.
@@ -28,12 +28,12 @@ struct Session {
         ResetZorvaneRegistry();
         SetPreferenceDword("Startup", 5);  // no balloon
         SetPreferenceDword("Methode", method);
-        if (!StartWindows("zv_windows.exe", BoxArguments, &box.program)) return false;
-        boxWindow = FindProcessTopWindow(box.program.pid(), "ZvBox", nullptr);
+        if (!StartWindows("zv_windows.exe", BoxArguments, &box)) return false;
+        boxWindow = FindProcessTopWindow(box.pid(), "ZvBox", nullptr);
         MovePointer(BoxLeft + 150, BoxTop + 100);
-        return boxWindow && StartZorvaneWithHotKey(arguments, &zorvane.program, &main);
+        return boxWindow && StartZorvaneWithHotKey(arguments, &zorvane, &main);
     }
-    DWORD pid() const { return zorvane.program.pid(); }
+    DWORD pid() const { return zorvane.pid(); }
     bool capturing() const { return CaptureWindowOf(main) == main; }
     // The outline's outer ring in the colour: the tick is tracking.
     bool outlined(COLORREF colour = Red) const { return WaitPixel(BoxLeft, BoxTop, colour, true, 10000); }
@@ -70,7 +70,7 @@ TEST_CASE(hot_key_starts_and_escape_or_secondary_button_abort) {
     Click(false);
     CHECK(session.ended("Abort end capture\n"));
     CHECK(IsWindowVisible(session.boxWindow));
-    CHECK(session.zorvane.program.running());
+    CHECK(session.zorvane.running());
     PumpMessages(200);
     CHECK_EQ(1, DebugTextTotal(session.pid()));
 }
@@ -236,7 +236,7 @@ TEST_CASE(hot_key_during_a_capture_restarts_it_and_rereads_the_action) {
     CHECK(WaitPixel(BoxLeft, BoxTop, RGB(255, 255, 255), true, 10000));
     PumpMessages(300);
     CHECK_EQ(0, DebugTextTotal(session.pid()));
-    CHECK(session.zorvane.program.running());
+    CHECK(session.zorvane.running());
 }
 
 TEST_CASE(one_shot_capture_ends_the_program_on_every_way_out) {
@@ -260,7 +260,7 @@ TEST_CASE(one_shot_capture_ends_the_program_on_every_way_out) {
         }
         bool ends = WaitFor([&] {
             RepeatHeldKeys();
-            return !session.zorvane.program.running();
+            return !session.zorvane.running();
         }, 15000);
         ReleaseHeldKeys();
         CHECK(ends);

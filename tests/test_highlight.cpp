@@ -19,16 +19,16 @@ const COLORREF White = RGB(255, 255, 255);
 
 // Boxes from zv_windows.exe and a Zorvane in tray mode, stopped at the end.
 struct Screen {
-    ProgramScope boxes;
-    ProgramScope zorvane;
+    Program boxes;
+    Program zorvane;
     HWND main = nullptr;
     bool start(const char *boxArguments, DWORD method) {
         ReleaseAllInput();
         ResetZorvaneRegistry();
         SetPreferenceDword("Startup", 5);
         SetPreferenceDword("Methode", method);
-        if (!StartWindows("zv_windows.exe", boxArguments, &boxes.program)) return false;
-        return StartZorvaneWithHotKey("", &zorvane.program, &main);
+        if (!StartWindows("zv_windows.exe", boxArguments, &boxes)) return false;
+        return StartZorvaneWithHotKey("", &zorvane, &main);
     }
     bool capture(int x, int y) {
         MovePointer(x, y);
@@ -233,7 +233,7 @@ TEST_CASE(label_shows_the_executable_or_the_process_id) {
     COLORREF dark = HighlightShade(3, 3);
     CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));
     char pid[32];
-    snprintf(pid, sizeof pid, "%lu", screen.boxes.program.pid());
+    snprintf(pid, sizeof pid, "%lu", screen.boxes.pid());
     HoldKeys(VK_RCONTROL);
     bool shown = WaitLabel(300, 500, 650, 400, 100, pid, dark);
     ReleaseHeldKeys();

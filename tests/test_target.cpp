@@ -49,9 +49,9 @@ HWND ChildOf(HWND parent, const char *className, const char *title) {
 
 TEST_CASE(frame_walk_follows_parents_and_owners_to_framed_popups) {
     ResetZorvaneRegistry();
-    ProgramScope windows;
-    CHECK(StartWindows("zv_windows.exe", "resolution", &windows.program));
-    DWORD pid = windows.program.pid();
+    Program windows;
+    CHECK(StartWindows("zv_windows.exe", "resolution", &windows));
+    DWORD pid = windows.pid();
     HWND app = FindProcessTopWindow(pid, "ZvApp", nullptr);
     HWND dialog = FindProcessTopWindow(pid, "ZvDialog", nullptr);
     HWND frame = FindProcessTopWindow(pid, "ZvFrame", nullptr);
@@ -133,9 +133,9 @@ TEST_CASE(desktop_icon_and_html_views_are_refused) {
     // slideshow has taken the shell view away from it.
     for (const char *tree : {"desktop", "workerw"}) {
         printf("  %s\n", tree);
-        ProgramScope windows;
-        CHECK(StartWindows("zv_windows.exe", tree, &windows.program));
-        HWND manager = FindProcessTopWindow(windows.program.pid(), "Progman", "Program Manager");
+        Program windows;
+        CHECK(StartWindows("zv_windows.exe", tree, &windows));
+        HWND manager = FindProcessTopWindow(windows.pid(), "Progman", "Program Manager");
         CHECK(manager != nullptr);
         // A desktop of the system's own (none under Wine) would be found first
         // only if it were above this top-most one.
@@ -255,7 +255,7 @@ struct Candidates {
 };
 
 struct GhostSetup {
-    ProgramScope owner;
+    Program owner;
     HWND ghost = nullptr;
     // Starts the copy of zv_windows.exe named name (in its own folder) showing a ghost.
     bool start(const char *folder, const char *name) {
@@ -263,8 +263,8 @@ struct GhostSetup {
         if (!CopyProgramAs("zv_windows.exe", folder, name, path, sizeof path)) return false;
         char arguments[300];
         snprintf(arguments, sizeof arguments, "ghost \"%s\" 300 300 %d %d", GhostCaption, GhostWidth, GhostHeight);
-        if (!StartWindows(path, arguments, &owner.program)) return false;
-        ghost = FindProcessTopWindow(owner.program.pid(), "Ghost", nullptr);
+        if (!StartWindows(path, arguments, &owner)) return false;
+        ghost = FindProcessTopWindow(owner.pid(), "Ghost", nullptr);
         return ghost && PointAtCenter(ghost);
     }
 };
@@ -365,18 +365,18 @@ TEST_CASE(ghost_rule_depends_on_system_version_and_owner) {
             CHECK_EQ(1, result);
             CHECK(target.pointedWindow == ghost && target.frameWindow == ghost);
             CHECK_EQ(0, target.viaGhost);
-            CHECK_EQ(setup.owner.program.pid(), target.processId);
+            CHECK_EQ(setup.owner.pid(), target.processId);
             CHECK(lstrcmpiA(target.exeName, "Explorer.exe") == 0);
         }
     }
 
     // Since Windows Vista the desktop window manager hosts the ghosts.
     SetSystemVersion(VER_PLATFORM_WIN32_NT, 6, 1);
-    setup.owner.program.stop();
+    setup.owner.stop();
     GhostSetup dwm;
     CHECK(dwm.start("dwm", "DWM.EXE"));
     CHECK(SeesThrough(dwm.ghost, real));
-    dwm.owner.program.stop();
+    dwm.owner.stop();
 
     // A "Ghost" window of any other program is an ordinary window.
     GhostSetup other;

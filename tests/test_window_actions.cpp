@@ -193,9 +193,9 @@ TEST_CASE(click_on_desktop_view_does_nothing_and_one_shot_still_ends) {
     // wallpaper slideshow has started.
     for (const char *tree : {"desktop", "workerw"}) {
         printf("  %s\n", tree);
-        ProgramScope desktop;
-        CHECK(StartWindows("zv_windows.exe", tree, &desktop.program));
-        HWND manager = FindProcessTopWindow(desktop.program.pid(), "Progman", "Program Manager");
+        Program desktop;
+        CHECK(StartWindows("zv_windows.exe", tree, &desktop));
+        HWND manager = FindProcessTopWindow(desktop.pid(), "Progman", "Program Manager");
         CHECK(manager && FindWindowA("Progman", "Program Manager") == manager);
         RECT rect;
         GetWindowRect(manager, &rect);
@@ -209,7 +209,7 @@ TEST_CASE(click_on_desktop_view_does_nothing_and_one_shot_still_ends) {
         bool ended = zorvane.ends();
         CHECK(!outlined);
         CHECK(ended);
-        CHECK(IsWindow(manager) && desktop.program.running());
+        CHECK(IsWindow(manager) && desktop.running());
     }
 }
 

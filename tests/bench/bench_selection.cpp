@@ -71,8 +71,8 @@ int main() {
     ReleaseAllInput();
     ResetZorvaneRegistry();
     SetPreferenceDword("Startup", 5);
-    ProgramScope box;
-    if (!StartWindows("zv_windows.exe", "box 300 300 400 250", &box.program)) {
+    Program box;
+    if (!StartWindows("zv_windows.exe", "box 300 300 400 250", &box)) {
         printf("zv_windows.exe did not start\n");
         return 1;
     }
@@ -90,8 +90,8 @@ int main() {
     // the program manager to a "WorkerW" window (away from the box).
     double lightWorker = 0;
     {
-        ProgramScope desktop;
-        if (!StartWindows("zv_windows.exe", "workerw", &desktop.program)) {
+        Program desktop;
+        if (!StartWindows("zv_windows.exe", "workerw", &desktop)) {
             printf("zv_windows.exe workerw did not start\n");
             return 1;
         }
@@ -124,10 +124,10 @@ int main() {
     printf("idle capture tick         %8.1f us  x %.1f  (%d ticks)\n", idle, idle / bare, idleCount);
     printf("painting capture tick     %8.1f us  x %.1f  (%d ticks)\n", paint, paint / bare, paintCount);
 
-    ProgramScope zorvane;
+    Program zorvane;
     HWND main = nullptr;
     SetPreferenceDword("Methode", 1000);
-    if (!StartZorvaneWithHotKey("", &zorvane.program, &main)) {
+    if (!StartZorvaneWithHotKey("", &zorvane, &main)) {
         printf("Zorvane.exe did not start with the hot key\n");
         return 1;
     }

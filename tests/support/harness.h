@@ -20,18 +20,6 @@ struct Program {
     void stop();
 };
 
-// Ends a program that another object holds when the scope ends.
-struct ProgramGuard {
-    Program &program;
-    explicit ProgramGuard(Program &p) : program(p) {}
-    ~ProgramGuard() { program.stop(); }
-};
-
-// A program that is ended when the scope ends (Program itself does that now).
-struct ProgramScope {
-    Program program;
-};
-
 // Path of a file beside the test program (the build's bin folder).
 void BinPath(const char *fileName, char *out, int capacity);
 

@@ -1,0 +1,195 @@
+// Identity checks of processes, threads and windows by creation time, and the
+// four actions carried out on a held handle only when the target is still the
+// one that was meant.
+#include "actions/identity.h"
+
+namespace {
+
+typedef BOOL(WINAPI *TimesFunction)(HANDLE object, FILETIME *creation, FILETIME *exit, FILETIME *kernel,
+                                    FILETIME *user);
+
+// Not every system has the right to read only a process's or thread's basic
+// facts; where it is missing the full query right is asked for instead.
+const DWORD ProcessQueryLimited = 0x1000;
+const DWORD ThreadQueryLimited = 0x0800;
+
+// "GetProcessTimes" and "GetThreadTimes" are looked up by name: a system without
+// them only loses the check.
+CreationTime TimesOf(HANDLE object, const char *entryName) {
+    if (!object) return 0;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC entry = kernel ? GetProcAddress(kernel, entryName) : nullptr;
+    if (!entry) return 0;
+    TimesFunction times = reinterpret_cast<TimesFunction>(reinterpret_cast<void *>(entry));
+    FILETIME creation, exit, kernelTime, userTime;
+    if (!times(object, &creation, &exit, &kernelTime, &userTime)) return 0;
+    return (static_cast<CreationTime>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+}
+
+HANDLE OpenThreadWith(ThreadOpener open, DWORD access, DWORD threadId) {
+    return open ? open(access, FALSE, threadId) : nullptr;
+}
+
+// An id that no process or thread has is refused as a bad parameter; a refusal
+// for lack of rights leaves the id in use.
+bool RefusedAsUnknownId() { return GetLastError() == ERROR_INVALID_PARAMETER; }
+
+// The thread pinned by a handle (closed by the caller), its creation time, and
+// whether no thread has the id.
+HANDLE PinThread(ThreadOpener open, DWORD threadId, DWORD access, CreationTime *time, bool *gone) {
+    HANDLE thread = OpenThreadPinned(open, threadId, access);
+    *gone = !thread && RefusedAsUnknownId();
+    *time = ThreadCreationTime(thread);
+    return thread;
+}
+
+void Report(CreationTime *found, CreationTime time) {
+    if (found) *found = time;
+}
+
+}  // namespace
+
+HANDLE OpenProcessPinned(DWORD processId, DWORD access) {
+    HANDLE process = OpenProcess(access | ProcessQueryLimited, FALSE, processId);
+    if (!process) process = OpenProcess(access | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!process) process = OpenProcess(access ? access : SYNCHRONIZE, FALSE, processId);
+    return process;
+}
+
+HANDLE OpenThreadPinned(ThreadOpener open, DWORD threadId, DWORD access) {
+    HANDLE thread = OpenThreadWith(open, access | ThreadQueryLimited, threadId);
+    if (!thread) thread = OpenThreadWith(open, access | THREAD_QUERY_INFORMATION, threadId);
+    if (!thread) thread = OpenThreadWith(open, access ? access : SYNCHRONIZE, threadId);
+    return thread;
+}
+
+CreationTime ProcessCreationTime(HANDLE process) { return TimesOf(process, "GetProcessTimes"); }
+
+CreationTime ThreadCreationTime(HANDLE thread) { return TimesOf(thread, "GetThreadTimes"); }
+
+CreationTime CurrentProcessCreationTime(DWORD processId, bool *gone) {
+    HANDLE process = OpenProcessPinned(processId, 0);
+    if (gone) *gone = !process && RefusedAsUnknownId();
+    if (!process) return 0;
+    CreationTime time = ProcessCreationTime(process);
+    CloseHandle(process);
+    return time;
+}
+
+bool IsReplaced(CreationTime expected, CreationTime actual) {
+    return expected != 0 && actual != 0 && expected != actual;
+}
+
+TargetOutcome TerminateProcessIdentified(DWORD processId, CreationTime expected, CreationTime *found) {
+    HANDLE process = OpenProcessPinned(processId, PROCESS_TERMINATE);
+    if (!process) {
+        // Refused: tell a process that is gone or another from one that is only protected.
+        bool gone = false;
+        CreationTime now = CurrentProcessCreationTime(processId, &gone);
+        Report(found, now);
+        return expected && (gone || IsReplaced(expected, now)) ? TargetReplaced : TargetFailed;
+    }
+    CreationTime now = ProcessCreationTime(process);
+    Report(found, now);
+    TargetOutcome outcome = TargetReplaced;
+    if (!IsReplaced(expected, now)) {
+        TerminateProcess(process, 0);  // its result is not looked at: an open handle counts
+        outcome = TargetDone;
+    }
+    CloseHandle(process);
+    return outcome;
+}
+
+TargetOutcome TerminateThreadIdentified(ThreadOpener open, DWORD threadId, CreationTime expected,
+                                        CreationTime *found) {
+    HANDLE thread = OpenThreadPinned(open, threadId, THREAD_TERMINATE);
+    if (!thread) {
+        bool gone = false;
+        CreationTime now = 0;
+        HANDLE pin = PinThread(open, threadId, 0, &now, &gone);
+        if (pin) CloseHandle(pin);
+        Report(found, now);
+        return expected && (gone || IsReplaced(expected, now)) ? TargetReplaced : TargetFailed;
+    }
+    CreationTime now = ThreadCreationTime(thread);
+    Report(found, now);
+    TargetOutcome outcome = TargetReplaced;
+    if (!IsReplaced(expected, now)) {
+        TerminateThread(thread, 0);
+        outcome = TargetDone;
+    }
+    CloseHandle(thread);
+    return outcome;
+}
+
+TargetOutcome PostQuitIdentified(ThreadOpener open, DWORD threadId, CreationTime expected, CreationTime *found) {
+    bool gone = false;
+    CreationTime now = 0;
+    HANDLE pin = PinThread(open, threadId, 0, &now, &gone);
+    Report(found, now);
+    TargetOutcome outcome;
+    if (expected && (gone || IsReplaced(expected, now)))
+        outcome = TargetReplaced;
+    else
+        outcome = PostThreadMessageA(threadId, WM_QUIT, 0, 0) ? TargetDone : TargetFailed;
+    if (pin) CloseHandle(pin);
+    return outcome;
+}
+
+TargetOutcome PostCloseIdentified(HWND window, CreationTime expected, CreationTime *found) {
+    Report(found, 0);
+    // A null handle would post into the caller's own queue and a broadcast
+    // handle to every window: only an existing window counts.
+    if (!window || !IsWindow(window)) return expected ? TargetReplaced : TargetFailed;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcessPinned(processId, 0);
+    CreationTime now = ProcessCreationTime(process);
+    Report(found, now);
+    // With the process pinned, the window must still be one of its own.
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    TargetOutcome outcome;
+    if (owner != processId || IsReplaced(expected, now))
+        outcome = TargetReplaced;
+    else
+        outcome = PostMessageA(window, WM_CLOSE, 0, 0) ? TargetDone : TargetFailed;
+    if (process) CloseHandle(process);
+    return outcome;
+}
+
+bool RetryTargetStillThere(ThreadOpener open, const char *verb, long id, CreationTime expected) {
+    if (!expected) return true;
+    bool gone = false;
+    CreationTime now = 0;
+    if (lstrcmpiA(verb, "-killps") == 0) {
+        now = CurrentProcessCreationTime(static_cast<DWORD>(id), &gone);
+    } else if (lstrcmpiA(verb, "-close") == 0) {
+        HWND window = static_cast<HWND>(LongToHandle(id));
+        if (!window || !IsWindow(window)) return false;
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        now = CurrentProcessCreationTime(processId, &gone);
+    } else {
+        HANDLE pin = PinThread(open, static_cast<DWORD>(id), 0, &now, &gone);
+        if (pin) CloseHandle(pin);
+    }
+    return !gone && !IsReplaced(expected, now);
+}
+
+CreationTime ParseIdentitySuffix(const char *argument) {
+    if (!argument) return 0;
+    const char *p = argument;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '+' || *p == '-') ++p;
+    while (*p >= '0' && *p <= '9') ++p;
+    if (*p++ != ':') return 0;
+    CreationTime time = 0;
+    const char *digits = p;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        // More than fits is no creation time at all.
+        if (time > (~0ull - 9) / 10) return 0;
+        time = time * 10 + static_cast<CreationTime>(*p - '0');
+    }
+    return p > digits && *p == 0 ? time : 0;
+}

@@ -2,37 +2,10 @@
 // kill process and hide, and the report of a failed one.
 #include "actions/actions.h"
 
+#include "actions/identity.h"
 #include "resources/resource_ids.h"
 #include "selection/capture.h"
 #include "shell/application.h"
-
-namespace {
-
-// A null handle would post into Zorvane's own queue: only an existing window counts.
-bool PostCloseMessage(HWND window) {
-    return window && IsWindow(window) && PostMessageA(window, WM_CLOSE, 0, 0);
-}
-
-// Opens the thread through OpenThreadEntry and terminates it; false when no
-// handle was obtained (the termination's own result is not looked at).
-bool TerminateThreadById(DWORD threadId) {
-    HANDLE thread = App().OpenThreadEntry ? App().OpenThreadEntry(THREAD_TERMINATE, FALSE, threadId)
-                                          : nullptr;
-    if (!thread) return false;
-    TerminateThread(thread, 0);
-    CloseHandle(thread);
-    return true;
-}
-
-bool TerminateProcessById(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-    if (!process) return false;
-    TerminateProcess(process, 0);
-    CloseHandle(process);
-    return true;
-}
-
-}  // namespace
 
 bool CanElevate() {
     const OsVersionInfo &os = App().OsVersion;
@@ -40,22 +13,26 @@ bool CanElevate() {
 }
 
 bool CarryOutAction(LONG action, const TargetWindow &target) {
+    // The target was resolved just now: each action holds its handle while it
+    // acts, and a failure keeps the creation time read, so that a retry acts on
+    // the same process or thread, never on one given its id since.
+    CreationTime found = 0;
     switch (action) {
     case Close:
-        if (PostCloseMessage(target.frameWindow)) return true;
-        ReportActionFailure(IDS_CLOSE_FAILED, "-close", HandleToLong(target.frameWindow));
+        if (PostCloseIdentified(target.frameWindow, 0, &found) == TargetDone) return true;
+        ReportActionFailure(IDS_CLOSE_FAILED, "-close", HandleToLong(target.frameWindow), found);
         return false;
     case Quit:
-        if (PostThreadMessageA(target.threadId, WM_QUIT, 0, 0)) return true;
-        ReportActionFailure(IDS_QUIT_FAILED, "-quit", (LONG)target.threadId);
+        if (PostQuitIdentified(App().OpenThreadEntry, target.threadId, 0, &found) == TargetDone) return true;
+        ReportActionFailure(IDS_QUIT_FAILED, "-quit", (LONG)target.threadId, found);
         return false;
     case KillThread:
-        if (TerminateThreadById(target.threadId)) return true;
-        ReportActionFailure(IDS_KILL_THREAD_FAILED, "-killth", (LONG)target.threadId);
+        if (TerminateThreadIdentified(App().OpenThreadEntry, target.threadId, 0, &found) == TargetDone) return true;
+        ReportActionFailure(IDS_KILL_THREAD_FAILED, "-killth", (LONG)target.threadId, found);
         return false;
     case KillProcess:
-        if (TerminateProcessById(target.processId)) return true;
-        ReportActionFailure(IDS_KILL_PROCESS_FAILED, "-killps", (LONG)target.processId);
+        if (TerminateProcessIdentified(target.processId, 0, &found) == TargetDone) return true;
+        ReportActionFailure(IDS_KILL_PROCESS_FAILED, "-killps", (LONG)target.processId, found);
         return false;
     case Hide:
         ShowWindow(target.frameWindow, SW_HIDE);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "actions/identity.h"
 #include "selection/target.h"
 
 enum ActionMethod {
@@ -28,25 +29,28 @@ bool CarryOutAction(LONG action, const TargetWindow &target);
 bool CanElevate();
 
 // Localised failure box; Retry (where elevation exists) starts Liftrun with the
-// verb, the id (a window handle as HandleToLong, or a thread or process id) and
-// the message shown.
-void ReportActionFailure(UINT messageId, const char *verb, LONG id);
+// verb, the id (a window handle as HandleToLong, or a thread or process id)
+// with the creation time of its thread or process (of the window's process for
+// a window; 0 when unknown, then the id goes alone) and the message shown.
+// Retry starts nothing when the id has meanwhile come to name another target.
+void ReportActionFailure(UINT messageId, const char *verb, LONG id, CreationTime creation);
 
 // The same box owned by another window of Zorvane: the box disables that
 // window while it is open and enables it again before it goes, so that the
 // activation returns to it. Liftrun is still started over the main window.
-void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id);
+void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id, CreationTime creation);
 
 // Full path of Liftrun.exe in Zorvane's own directory; false when it is not there.
 bool LiftrunProgramPath(char *out, int capacity);
 
 // Starts programFile with "runas" and the Liftrun command line; true when the
 // shell accepted the request.
-bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id,
+bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id, CreationTime creation,
                           const char *message);
 
-// Formats "<verb> <id> <message>"; returns false when it does not fit.
-bool FormatLiftrunCommandLine(const char *verb, LONG id, const char *message, char *out,
+// Formats "<verb> <id> <message>", the id followed by ":<creation time>" when
+// that is known; returns false when it does not fit.
+bool FormatLiftrunCommandLine(const char *verb, LONG id, CreationTime creation, const char *message, char *out,
                               int capacity);
 
 // The first visible modal box captioned "Zorvane" (any letter case), or 0.

@@ -14,11 +14,11 @@
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA is 60 bytes");
 #endif
 
-void ReportActionFailure(UINT messageId, const char *verb, LONG id) {
-    ReportActionFailureOwned(App().mainWindow, messageId, verb, id);
+void ReportActionFailure(UINT messageId, const char *verb, LONG id, CreationTime creation) {
+    ReportActionFailureOwned(App().mainWindow, messageId, verb, id, creation);
 }
 
-void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id) {
+void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id, CreationTime creation) {
     Application &app = App();
     char message[100];  // a longer text is cut to 99 characters
     LoadLocalString(messageId, message, sizeof message);
@@ -27,9 +27,12 @@ void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG
     if (elevate) SetTimer(app.mainWindow, ShieldTimer, 100, nullptr);
     int answer = MessageBoxA(owner, message, app.productName, elevate ? MB_RETRYCANCEL : MB_OK);
     if (answer != IDRETRY) return;
+    // The box may have waited for minutes: a target that has ended, or whose id
+    // now names another, is not handed to Liftrun.
+    if (!RetryTargetStillThere(app.OpenThreadEntry, verb, id, creation)) return;
     char program[MAX_PATH];
     if (LiftrunProgramPath(program, sizeof program))
-        StartLiftrunElevated(app.mainWindow, program, verb, id, message);
+        StartLiftrunElevated(app.mainWindow, program, verb, id, creation, message);
 }
 
 bool LiftrunProgramPath(char *out, int capacity) {
@@ -40,18 +43,21 @@ bool LiftrunProgramPath(char *out, int capacity) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FormatLiftrunCommandLine(const char *verb, LONG id, const char *message, char *out, int capacity) {
-    return FormatText(out, capacity, "%s %ld %s", verb, (long)id, message) >= 0;
+bool FormatLiftrunCommandLine(const char *verb, LONG id, CreationTime creation, const char *message, char *out,
+                              int capacity) {
+    if (!creation) return FormatText(out, capacity, "%s %ld %s", verb, (long)id, message) >= 0;
+    return FormatText(out, capacity, "%s %ld:%I64u %s", verb, (long)id, creation, message) >= 0;
 }
 
-bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id,
+bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id, CreationTime creation,
                           const char *message) {
-    // verb, blank, at most 11 characters of signed id, blank, message, terminator
-    int capacity = (int)(strlen(verb) + strlen(message)) + 14;
+    // verb, blank, at most 11 characters of signed id, a colon and at most 20
+    // digits of creation time, blank, message, terminator
+    int capacity = (int)(strlen(verb) + strlen(message)) + 35;
     char *parameters = static_cast<char *>(malloc(capacity));
     if (!parameters) return false;
     bool started = false;
-    if (FormatLiftrunCommandLine(verb, id, message, parameters, capacity)) {
+    if (FormatLiftrunCommandLine(verb, id, creation, message, parameters, capacity)) {
         SHELLEXECUTEINFOA request;
         ZeroMemory(&request, sizeof request);
         request.cbSize = sizeof request;

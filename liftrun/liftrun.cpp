@@ -70,30 +70,13 @@ void JoinLiftrunMessage(int argc, char **argv, int first, char *out) {
     *end = 0;
 }
 
-bool CarryOutLiftrunAction(LiftrunVerb verb, LONG id) {
+TargetOutcome CarryOutLiftrunAction(LiftrunVerb verb, LONG id, CreationTime creation) {
     switch (verb) {
-    case VerbClose: {
-        // A null handle would post into Liftrun's own queue and a broadcast handle
-        // to every window: only an existing window counts.
-        HWND window = static_cast<HWND>(LongToHandle(id));
-        return window && IsWindow(window) && PostMessageA(window, WM_CLOSE, 0, 0);
-    }
-    case VerbQuit: return PostThreadMessageA((DWORD)id, WM_QUIT, 0, 0) != FALSE;
-    case VerbKillThread: {
-        HANDLE thread = OpenThreadEntry(THREAD_TERMINATE, FALSE, (DWORD)id);
-        if (!thread) return false;
-        TerminateThread(thread, 0);
-        CloseHandle(thread);
-        return true;
-    }
-    case VerbKillProcess: {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)id);
-        if (!process) return false;
-        TerminateProcess(process, 0);
-        CloseHandle(process);
-        return true;
-    }
-    default: return true;
+    case VerbClose: return PostCloseIdentified(static_cast<HWND>(LongToHandle(id)), creation, nullptr);
+    case VerbQuit: return PostQuitIdentified(OpenThreadEntry, (DWORD)id, creation, nullptr);
+    case VerbKillThread: return TerminateThreadIdentified(OpenThreadEntry, (DWORD)id, creation, nullptr);
+    case VerbKillProcess: return TerminateProcessIdentified((DWORD)id, creation, nullptr);
+    default: return TargetDone;
     }
 }
 
@@ -105,8 +88,10 @@ int RunLiftrun(int argc, char **argv) {
     if (!message) return 0;
     JoinLiftrunMessage(argc, argv, 3, message);
     LONG id = ParseLiftrunId(argv[2]);
+    CreationTime creation = ParseIdentitySuffix(argv[2]);
     LiftrunVerb verb = ParseLiftrunVerb(argv[1]);
-    if (verb != VerbNone && !CarryOutLiftrunAction(verb, id)) MessageBoxA(nullptr, message, "Zorvane", MB_OK);
+    if (verb != VerbNone && CarryOutLiftrunAction(verb, id, creation) == TargetFailed)
+        MessageBoxA(nullptr, message, "Zorvane", MB_OK);
     free(message);
     return 0;
 }

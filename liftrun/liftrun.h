@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <stddef.h>
 
+#include "actions/identity.h"
+
 // Thread-opening entry point: the system's "OpenThread", or the fallback.
 typedef HANDLE(WINAPI *LiftrunOpenThreadFunction)(DWORD access, BOOL inherit, DWORD threadId);
 
@@ -36,12 +38,16 @@ size_t LiftrunMessageSize(int argc, char **argv, int first);
 // terminator; out holds LiftrunMessageSize bytes.
 void JoinLiftrunMessage(int argc, char **argv, int first, char *out);
 
-// Carries out the verb on the id; true when it succeeded (an opened handle
-// counts as success, a window that does not exist as failure).
-bool CarryOutLiftrunAction(LiftrunVerb verb, LONG id);
+// Carries out the verb on the id while holding a handle, only when the target
+// still has the creation time written after the id (0: none was, act on the id
+// alone). Done when it succeeded (an opened handle counts), failed when it
+// could not act (a window that does not exist included), replaced when the id
+// now names another target or none: then nothing is touched.
+TargetOutcome CarryOutLiftrunAction(LiftrunVerb verb, LONG id, CreationTime creation = 0);
 
 // One whole run over the program's arguments: binds the entry point, acts, and
-// shows the message captioned "Zorvane" when the action failed. Returns 0.
+// shows the message captioned "Zorvane" when the action failed (not when its
+// target was replaced while the elevation prompt waited). Returns 0.
 int RunLiftrun(int argc, char **argv);
 
 #endif

@@ -58,7 +58,7 @@ void OnInitDialog(HWND dialog) {
     SendMessageA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
     SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     InsertColumns(listView);
-    FillProcessList(listView);
+    RefillProcessList(listView);
 }
 
 void ShowProcessMenu(HWND dialog) {
@@ -77,7 +77,7 @@ void OnCommand(HWND dialog, int command) {
     else if (ProcessOperationRunning())
         return;  // a failure box of the running walk is open
     else if (command == IDC_PROCESS_REFRESH)
-        FillProcessList(ListOf(dialog));
+        RefillProcessList(ListOf(dialog));
     else if (OperationForCommand(command, &operation))
         ApplyToSelection(dialog, operation);
 }

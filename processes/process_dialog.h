@@ -58,4 +58,7 @@ void ApplyToSelection(HWND dialog, ProcessOperation operation);
 // True while ApplyToSelection walks the selection (a failure box may be open).
 bool ProcessOperationRunning();
 
+// Fills the list and keeps what each row's id names for the operations.
+int RefillProcessList(HWND listView);
+
 #endif

@@ -8,6 +8,7 @@
 #include "processes/process_stats.h"
 #include "resources/resource_ids.h"
 #include "selection/target.h"
+#include "shell/application.h"
 
 namespace {
 
@@ -15,39 +16,48 @@ namespace {
 // can move the rows under the one that is reporting a failure.
 bool operationRunning = false;
 
+// The rows' identities as of the last fill of the dialog's list.
+ProcessIdentityTable rowIdentities;
+
 const DWORD OverlappedWindowStyle = WS_OVERLAPPEDWINDOW;
 
-// The failure box is owned by the dialog: the dialog stays disabled while it
-// is open, so that the user cannot start another walk meanwhile, and is enabled
-// again before the box goes, so that it takes the activation back instead of
-// another program's window.
-void ReportRowFailure(HWND dialog, UINT messageId, const char *verb, LONG id) {
-    ReportActionFailureOwned(dialog, messageId, verb, id);
+// A failed operation, reported once the row's process is let go of: the box
+// may stay open for minutes, and the retry checks the identity itself.
+struct RowFailure {
+    UINT messageId;  // 0: nothing failed
+    const char *verb;
+    LONG id;
+    CreationTime creation;
+};
+
+bool Failed(RowFailure *failure, UINT messageId, const char *verb, LONG id, CreationTime creation) {
+    *failure = {messageId, verb, id, creation};
+    return false;
 }
 
-bool PostClose(HWND dialog, const TargetWindow &target) {
+// The operations run while the row's process is pinned by a handle (its id
+// cannot be handed out meanwhile), so they act with no identity of their own
+// to compare; a failure names the target with the creation time read.
+bool PostClose(const TargetWindow &target, RowFailure *failure) {
+    CreationTime found = 0;
     // Without a window the post would land in this thread's own queue.
-    if (target.frameWindow && PostMessageA(target.frameWindow, WM_CLOSE, 0, 0)) return true;
-    ReportRowFailure(dialog, IDS_CLOSE_FAILED, "-close", HandleToLong(target.frameWindow));
-    return false;
+    if (target.frameWindow && PostCloseIdentified(target.frameWindow, 0, &found) == TargetDone) return true;
+    return Failed(failure, IDS_CLOSE_FAILED, "-close", HandleToLong(target.frameWindow), found);
 }
 
-bool PostQuit(HWND dialog, const TargetWindow &target) {
+bool PostQuit(const TargetWindow &target, RowFailure *failure) {
+    CreationTime found = 0;
     // Thread 0 (no window found) is no thread, whatever the post returns.
-    if (target.threadId && PostThreadMessageA(target.threadId, WM_QUIT, 0, 0)) return true;
-    ReportRowFailure(dialog, IDS_QUIT_FAILED, "-quit", static_cast<LONG>(target.threadId));
-    return false;
+    if (target.threadId && PostQuitIdentified(App().OpenThreadEntry, target.threadId, 0, &found) == TargetDone)
+        return true;
+    return Failed(failure, IDS_QUIT_FAILED, "-quit", static_cast<LONG>(target.threadId), found);
 }
 
-bool TerminateTarget(HWND dialog, const TargetWindow &target) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, target.processId);
-    if (!process) {
-        ReportRowFailure(dialog, IDS_KILL_PROCESS_FAILED, "-killps", static_cast<LONG>(target.processId));
-        return false;
-    }
-    TerminateProcess(process, 0);
-    CloseHandle(process);
-    return true;
+bool TerminateTarget(const TargetWindow &target, CreationTime rowCreation, RowFailure *failure) {
+    CreationTime found = 0;
+    if (TerminateProcessIdentified(target.processId, 0, &found) == TargetDone) return true;
+    return Failed(failure, IDS_KILL_PROCESS_FAILED, "-killps", static_cast<LONG>(target.processId),
+                  found ? found : rowCreation);
 }
 
 void ShowTarget(const TargetWindow &target) {
@@ -61,12 +71,13 @@ void HideTarget(const TargetWindow &target) {
 }
 
 // Carries the operation out; true when the row is to be removed.
-bool ApplyOperation(HWND dialog, ProcessOperation operation, const TargetWindow &target) {
+bool ApplyOperation(ProcessOperation operation, const TargetWindow &target, CreationTime rowCreation,
+                    RowFailure *failure) {
     switch (operation) {
     case ProcessShow: ShowTarget(target); return false;
-    case ProcessClose: return PostClose(dialog, target);
-    case ProcessQuit: return PostQuit(dialog, target);
-    case ProcessKill: return TerminateTarget(dialog, target);
+    case ProcessClose: return PostClose(target, failure);
+    case ProcessQuit: return PostQuit(target, failure);
+    case ProcessKill: return TerminateTarget(target, rowCreation, failure);
     case ProcessHide: HideTarget(target); return false;
     }
     return false;
@@ -90,6 +101,10 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM lParam) {
     target->pointedWindow = window;
     target->threadId = threadId;
     target->frameWindow = FrameWalk(window);
+    // An owner in another process is not this process's to act on.
+    DWORD frameProcessId = 0;
+    GetWindowThreadProcessId(target->frameWindow, &frameProcessId);
+    if (frameProcessId != target->processId) target->frameWindow = window;
     DWORD style = static_cast<DWORD>(GetWindowLongA(target->frameWindow, GWL_STYLE));
     return (style & OverlappedWindowStyle) == OverlappedWindowStyle ? FALSE : TRUE;
 }
@@ -107,17 +122,46 @@ bool OperationForCommand(int command, ProcessOperation *operation) {
 
 bool ProcessOperationRunning() { return operationRunning; }
 
+int RefillProcessList(HWND listView) { return FillProcessList(listView, &rowIdentities); }
+
 namespace {
 
-// Finds the row's process window, acts, and removes or deselects the row.
+// True when the process under the row's id is not the one listed: created
+// after the fill, or with another creation time than the one kept. A process
+// that cannot be opened at all is taken as listed.
+bool RowReplaced(HANDLE pin, DWORD processId, CreationTime *rowCreation) {
+    const ProcessRowIdentity *kept = FindRowIdentity(rowIdentities, processId);
+    *rowCreation = kept ? kept->creationTime : 0;
+    CreationTime now = ProcessCreationTime(pin);
+    if (!now) return false;
+    return *rowCreation ? IsReplaced(*rowCreation, now) : now > rowIdentities.filledAt;
+}
+
+// Checks that the row still names its process and, holding it, finds its
+// window, acts, and removes or deselects the row. A row whose process has
+// ended and whose id is another's now is removed untouched, without a box.
+// The failure box is owned by the dialog: the dialog stays disabled while it
+// is open, so that the user cannot start another walk meanwhile, and is enabled
+// again before the box goes, so that it takes the activation back instead of
+// another program's window.
 void ApplyToRow(HWND dialog, HWND listView, int row, ProcessOperation operation) {
     TargetWindow target;
     ZeroMemory(&target, sizeof target);
     char pid[ProcessTextCapacity];
     ReadProcessCell(listView, row, 1, pid);
     target.processId = ParseProcessId(pid);
-    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&target));
-    if (ApplyOperation(dialog, operation, target))
+    HANDLE pin = OpenProcessPinned(target.processId, 0);
+    CreationTime rowCreation = 0;
+    RowFailure failure = {0, nullptr, 0, 0};
+    bool remove = RowReplaced(pin, target.processId, &rowCreation);
+    if (!remove) {
+        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&target));
+        remove = ApplyOperation(operation, target, rowCreation, &failure);
+    }
+    if (pin) CloseHandle(pin);
+    if (failure.messageId)
+        ReportActionFailureOwned(dialog, failure.messageId, failure.verb, failure.id, failure.creation);
+    if (remove)
         SendMessageA(listView, LVM_DELETEITEM, row, 0);
     else
         DeselectRow(listView, row);

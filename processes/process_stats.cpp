@@ -87,7 +87,7 @@ const char *ExecutableDisplayName(const char *path) {
     return slash ? slash + 1 : path;
 }
 
-void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSetBytes) {
+void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSetBytes, CreationTime *creationTime) {
     HMODULE kernel = LoadLibraryA("Kernel32.DLL");
     HMODULE psapi = LoadLibraryA("psapi.dll");
     ProcessTimesFunction processTimes = LookUp<ProcessTimesFunction>(kernel, "GetProcessTimes");
@@ -96,8 +96,10 @@ void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSe
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
     if (process) {
         FILETIME creation, exit, kernelTime, userTime;
-        if (processTimes && processTimes(process, &creation, &exit, &kernelTime, &userTime))
+        if (processTimes && processTimes(process, &creation, &exit, &kernelTime, &userTime)) {
             *cpuMilliseconds = CpuMilliseconds(kernelTime, userTime);
+            if (creationTime) *creationTime = HundredNanoseconds(creation);
+        }
         if (memoryInfo) {
             PROCESS_MEMORY_COUNTERS counters;
             ZeroMemory(&counters, sizeof counters);
@@ -129,8 +131,32 @@ void AddProcessRow(HWND listView, DWORD processId, const char *name, DWORD cpuMi
     SetCell(listView, index, 3, text);
 }
 
-int FillProcessList(HWND listView) {
+const ProcessRowIdentity *FindRowIdentity(const ProcessIdentityTable &identities, DWORD processId) {
+    for (int i = 0; i < identities.count; ++i)
+        if (identities.rows[i].processId == processId) return &identities.rows[i];
+    return nullptr;
+}
+
+namespace {
+
+void KeepIdentity(ProcessIdentityTable *identities, DWORD processId, CreationTime creation) {
+    if (!identities || identities->count >= ProcessIdentityCapacity) return;
+    // Processes the statistics may not read (another user's, an elevated one)
+    // still give their creation time to the limited query right.
+    if (!creation) creation = CurrentProcessCreationTime(processId, nullptr);
+    identities->rows[identities->count++] = {processId, creation};
+}
+
+}  // namespace
+
+int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
     SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    if (identities) {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        identities->filledAt = HundredNanoseconds(now);
+        identities->count = 0;
+    }
     HMODULE kernel = LoadLibraryA("Kernel32.DLL");
     if (!kernel) return FillNoKernelLibrary;
     CreateSnapshotFunction createSnapshot = LookUp<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
@@ -150,7 +176,9 @@ int FillProcessList(HWND listView) {
     entry.dwSize = sizeof entry;
     for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
         DWORD cpuMilliseconds = 0, workingSetBytes = 0;
-        QueryProcessStats(entry.th32ProcessID, &cpuMilliseconds, &workingSetBytes);
+        CreationTime creation = 0;
+        QueryProcessStats(entry.th32ProcessID, &cpuMilliseconds, &workingSetBytes, &creation);
+        KeepIdentity(identities, entry.th32ProcessID, creation);
         AddProcessRow(listView, entry.th32ProcessID, ExecutableDisplayName(entry.szExeFile),
                       cpuMilliseconds, workingSetBytes);
         ++count;

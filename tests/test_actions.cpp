@@ -29,11 +29,12 @@ struct ReportJob {
     UINT messageId;
     const char *verb;
     LONG id;
+    CreationTime creation;
 };
 
 void RunReportJob(void *context) {
     ReportJob *job = static_cast<ReportJob *>(context);
-    ReportActionFailure(job->messageId, job->verb, job->id);
+    ReportActionFailure(job->messageId, job->verb, job->id, job->creation);
 }
 
 TargetWindow TargetOf(HWND frame, DWORD threadId, DWORD processId) {
@@ -189,7 +190,7 @@ TEST_CASE(retry_starts_liftrun_which_closes_the_window) {
     CHECK(PrepareInProcessZorvane(1033, 6));
     ActionTarget target;
     CHECK(StartActionTarget("Retry close", 100, 100, 300, 200, "", &target));
-    ReportJob job = {202, "-close", HandleToLong(target.frame)};
+    ReportJob job = {202, "-close", HandleToLong(target.frame), 0};
     MessageBoxReading reading;
     bool boxed = RunAndAnswer(RunReportJob, &job, IDRETRY, &reading);
     long code = WaitExitCode(target.program, 15000);
@@ -202,7 +203,7 @@ TEST_CASE(retry_hands_liftrun_the_message_shown) {
     CHECK(PrepareInProcessZorvane(1036, 6));
     ActionTarget target;
     CHECK(StartActionTarget("Retry protected", 100, 100, 300, 200, "protect", &target));
-    ReportJob job = {205, "-killps", (LONG)target.program.pid()};
+    ReportJob job = {205, "-killps", (LONG)target.program.pid(), 0};
     MessageBoxReading zorvaneBox, liftrunBox;
     bool boxed = RunAndAnswer(RunReportJob, &job, IDRETRY, &zorvaneBox);
     // Liftrun cannot open the protected process either and shows the same text.
@@ -232,6 +233,33 @@ TEST_CASE(retry_hands_liftrun_the_message_shown) {
     CHECK(targetAlive);
 }
 
+// The box names the process by its id and creation time: when the process
+// ends while the box is open and its id is given out, Retry starts nothing.
+TEST_CASE(retry_leaves_a_process_given_the_failed_ones_id_alone) {
+    CHECK(PrepareInProcessZorvane(1033, 6));
+    ActionTarget target;
+    CHECK(StartActionTarget("Retry replaced", 100, 100, 300, 200, "protect", &target));
+    DWORD id = target.program.pid();
+    ActionJob job = {KillProcess, TargetOf(target.frame, target.mainThread, id), true};
+    UiThread ui;
+    CHECK(StartUiThread(RunActionJob, &job, &ui));
+    MessageBoxReading reading;
+    bool boxed = WaitForMessageBox(GetCurrentProcessId(), 10000, &reading);
+    PostMessageA(target.frame, WM_CLOSE, 0, 0);  // the program ends by itself
+    bool ended = WaitExitCode(target.program, 10000) == TargetFrameClosed;
+    target.stop();
+    Program bystander;
+    char arguments[64];
+    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
+    bool placed = StartProgramOnId(id, "proc_window_helper.exe", arguments, &bystander);
+    if (boxed) AnswerMessageBox(reading.box, IDRETRY);
+    ui.finish(10000);
+    CHECK(boxed && ended && placed);
+    CHECK(!WaitFor([] { return CountProcesses("Liftrun.exe") > 0; }, 3000));
+    CHECK(bystander.running());
+    CHECK(!job.result);
+}
+
 TEST_CASE(liftrun_is_found_beside_zorvane) {
     char path[MAX_PATH], expected[MAX_PATH];
     CHECK(LiftrunProgramPath(path, sizeof path));
@@ -241,15 +269,19 @@ TEST_CASE(liftrun_is_found_beside_zorvane) {
     CHECK(!LiftrunProgramPath(tooSmall, sizeof tooSmall));
 }
 
-TEST_CASE(command_line_carries_ids_unchanged) {
+TEST_CASE(command_line_carries_ids_and_creation_times_unchanged) {
     char line[200];
-    CHECK(FormatLiftrunCommandLine("-close", 460, "Unable to close selected Window.", line, sizeof line));
+    CHECK(FormatLiftrunCommandLine("-close", 460, 0, "Unable to close selected Window.", line, sizeof line));
     CHECK_STR("-close 460 Unable to close selected Window.", line);
-    CHECK(!FormatLiftrunCommandLine("-close", 460, "Unable to close selected Window.", line, 20));
+    CHECK(!FormatLiftrunCommandLine("-close", 460, 0, "Unable to close selected Window.", line, 20));
+    CHECK(FormatLiftrunCommandLine("-killps", 460, 18446744073709551615ull, "m", line, sizeof line));
+    CHECK_STR("-killps 460:18446744073709551615 m", line);
     HWND own = CreateWindowExA(0, "STATIC", "id", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     const LONG ids[] = {0, 1, -1, 460, 2147483647L, -2147483647L - 1, HandleToLong(own), -123456789};
-    for (LONG id : ids) {
-        CHECK(FormatLiftrunCommandLine("-killps", id, "a  b", line, sizeof line));
+    for (int n = 0; n < 16; ++n) {
+        LONG id = ids[n % 8];
+        CreationTime creation = n < 8 ? 0 : 133456789012345678ull + n;
+        CHECK(FormatLiftrunCommandLine("-killps", id, creation, "a  b", line, sizeof line));
         // Split by the program-argument rules, as Liftrun's start-up does.
         WCHAR wide[200];
         MultiByteToWideChar(CP_ACP, 0, line, -1, wide, 200);
@@ -261,7 +293,9 @@ TEST_CASE(command_line_carries_ids_unchanged) {
         char idText[40];
         WideCharToMultiByte(CP_ACP, 0, arguments[2], -1, idText, sizeof idText, nullptr, nullptr);
         LocalFree(arguments);
+        // A reader of the id alone still reads the same id.
         CHECK_EQ(id, ParseLiftrunId(idText));
+        CHECK(creation == ParseIdentitySuffix(idText));
     }
     CHECK(LongToHandle(HandleToLong(own)) == own);
     DestroyWindow(own);

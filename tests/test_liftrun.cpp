@@ -89,6 +89,9 @@ void FuzzWord(unsigned long long *state, char *out, int capacity) {
 
 }  // namespace
 
+// Each verb first with an identity the target does not have (another creation
+// time after the id: nothing is touched, no box), then with its own, then, on a
+// fresh target, with the id alone as before.
 TEST_CASE(verbs_in_any_case_act_on_real_targets) {
     struct Case {
         const char *verb;
@@ -101,21 +104,36 @@ TEST_CASE(verbs_in_any_case_act_on_real_targets) {
         {"-KillTh", 1, TargetWorkerKilled},
         {"-kILLps", 2, 0},
     };
-    for (const Case &c : cases) {
-        ActionTarget target;
-        CHECK(StartActionTarget("Liftrun target", 120, 120, 300, 200, "", &target));
-        LONG id = c.on == 0 ? HandleToLong(target.frame)
-                  : c.on == 1 ? (LONG)target.workerThread
-                              : (LONG)target.program.pid();
-        char arguments[200];
-        snprintf(arguments, sizeof arguments, "%s %ld Unable to do it.", c.verb, (long)id);
-        MessageBoxReading reading;
-        long code = RunLiftrunProgram(arguments, &reading, 15000);
-        long targetCode = WaitExitCode(target.program, 10000);
-        target.stop();
-        CHECK(!reading.box);
-        CHECK_EQ(0, code);
-        CHECK_EQ(c.targetCode, targetCode);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Case &c : cases) {
+            ActionTarget target;
+            CHECK(StartActionTarget("Liftrun target", 120, 120, 300, 200, "", &target));
+            LONG id = c.on == 0 ? HandleToLong(target.frame)
+                      : c.on == 1 ? (LONG)target.workerThread
+                                  : (LONG)target.program.pid();
+            HANDLE worker = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, target.workerThread);
+            CreationTime creation = c.on == 1 ? ThreadCreationTime(worker)
+                                              : CurrentProcessCreationTime(target.program.pid(), nullptr);
+            CloseHandle(worker);
+            CHECK(creation != 0);
+            char arguments[200];
+            MessageBoxReading reading;
+            if (pass == 0) {
+                snprintf(arguments, sizeof arguments, "%s %ld:%llu Unable to do it.", c.verb, (long)id, creation + 1);
+                CHECK_EQ(0, RunLiftrunProgram(arguments, &reading, 3000));
+                CHECK(!reading.box);
+                CHECK(target.program.running() && IsWindow(target.frame) && IsWindow(target.worker));
+                snprintf(arguments, sizeof arguments, "%s %ld:%llu Unable to do it.", c.verb, (long)id, creation);
+            } else {
+                snprintf(arguments, sizeof arguments, "%s %ld Unable to do it.", c.verb, (long)id);
+            }
+            long code = RunLiftrunProgram(arguments, &reading, 15000);
+            long targetCode = WaitExitCode(target.program, 10000);
+            target.stop();
+            CHECK(!reading.box);
+            CHECK_EQ(0, code);
+            CHECK_EQ(c.targetCode, targetCode);
+        }
     }
 }
 
@@ -176,7 +194,7 @@ TEST_CASE(kill_thread_without_open_thread_fails) {
     ActionTarget target;
     CHECK(StartActionTarget("Liftrun no OpenThread", 120, 120, 300, 200, "", &target));
     OpenThreadEntry = LiftrunOpenThreadFallback;
-    bool killed = CarryOutLiftrunAction(VerbKillThread, (LONG)target.workerThread);
+    bool killed = CarryOutLiftrunAction(VerbKillThread, (LONG)target.workerThread) == TargetDone;
     bool alive = WaitExitCode(target.program, 300) == -1;
     BindLiftrunOpenThread();
     bool bound = OpenThreadEntry != LiftrunOpenThreadFallback;

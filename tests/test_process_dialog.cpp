@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "actions_support.h"
 #include "check.h"
 #include "display_support.h"
 #include "harness.h"
@@ -411,4 +412,61 @@ TEST_CASE(list_stays_in_front_after_a_failure_box) {
     CHECK(IsWindowEnabled(session.dialog));
     PostMessageA(session.dialog, WM_COMMAND, IDCANCEL, 0);
     CHECK(session.ended());
+}
+
+// A row is its process, not its number: once the listed process has ended and
+// its id is another's, no operation touches the newcomer; the row goes, no box.
+TEST_CASE(stale_rows_leave_the_process_now_under_their_id_alone) {
+    const int buttons[5] = {1011, 1009, 1010, 1008, 1013};  // Kill, Close, Quit, Show, Hide
+    ProgramGroup listed;
+    Program *programs[5];
+    for (Program *&program : programs) {
+        HWND window;
+        CHECK((program = listed.startWindowHelper("ZvListed", &window)) != nullptr);
+    }
+    ListSession session;
+    CHECK(session.start("-l"));
+    char arguments[64];
+    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
+    // One at a time: a newcomer's own threads could take the id of a row ended with it.
+    for (int i = 0; i < 5; ++i) {
+        DWORD id = programs[i]->pid();
+        programs[i]->stop();
+        Program bystander;
+        HWND window = nullptr;
+        CHECK(StartProgramOnId(id, "proc_window_helper.exe", arguments, &bystander));
+        CHECK(WaitFor([&] { return (window = FindProcessTopWindow(id, nullptr, "ZvBystander")) != nullptr; }, Timeout));
+        session.list.selectNone();
+        CHECK(session.list.select(session.list.rowOfProcess(id), true));
+        session.press(buttons[i]);
+        CHECK(WaitFor([&] { return session.list.rowOfProcess(id) < 0; }, Timeout));
+        CHECK(session.drained());
+        CHECK(bystander.running());
+        CHECK(IsWindowVisible(window));
+        CHECK(FindFailureBox(session.zorvane.pid()) == nullptr);
+    }
+}
+
+// Retry on a box whose process ended while it was open, its id given out since:
+// Liftrun is not started, and the newcomer runs on.
+TEST_CASE(retry_after_the_id_was_given_out_starts_nothing) {
+    ActionTarget target;
+    CHECK(StartActionTarget("ZvProtectedRow", 100, 100, 300, 200, "protect", &target));
+    DWORD id = target.program.pid();
+    ListSession session;
+    CHECK(session.start("-l"));
+    CHECK(session.selectOnly(&target.program));
+    session.press(1011);  // Kill: refused
+    HWND box = session.failureBox();
+    CHECK(box);
+    PostMessageA(target.frame, WM_CLOSE, 0, 0);  // the program ends by itself
+    CHECK(WaitExitCode(target.program, Timeout) == TargetFrameClosed);
+    target.stop();
+    Program bystander;
+    char arguments[64];
+    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
+    CHECK(StartProgramOnId(id, "proc_window_helper.exe", arguments, &bystander));
+    AnswerMessageBox(box, IDRETRY);
+    CHECK(!WaitFor([] { return CountProcesses("Liftrun.exe") > 0; }, 3000));
+    CHECK(bystander.running());
 }

@@ -4,7 +4,7 @@
 // WM_QUIT, 30 worker thread terminated from outside (exit code 0), 40 main
 // loop ended on WM_QUIT; a terminated process leaves the killer's code (0).
 // Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | alone | framehost | storeapp]
-//   protect:   nobody may open the process or the worker thread for termination;
+//   protect:   nobody may open the process or the worker thread for more than a query;
 //   ghost:     the frame is of class "Ghost" titled "<title> (Not Responding)";
 //   alone:     the frame only, with a line of text, as a sample application;
 //   framehost: a store app frame, "ApplicationFrameWindow" with its title bar
@@ -86,11 +86,18 @@ DWORD WINAPI WorkerThread(void *) {
     return 1;
 }
 
-// An empty access list: not even the owner may terminate the object.
-void DenyAllAccess(HANDLE object) {
-    ACL acl;
-    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
-    SetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr);
+// Everyone may wait for the object and read its basic facts, and nobody, not
+// even the owner, may do more: as a standard user sees an elevated program.
+void AllowQueriesOnly(HANDLE object, DWORD rights) {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return;
+    DWORD buffer[64];
+    ACL *acl = reinterpret_cast<ACL *>(buffer);
+    InitializeAcl(acl, sizeof buffer, ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone);
+    SetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
+    FreeSid(everyone);
 }
 
 // Runs the main loop while watching the worker thread; returns the exit code.
@@ -165,8 +172,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (strcmp(mode, "alone") == 0) return RunLoop(nullptr);
     HANDLE worker = CreateThread(nullptr, 0, WorkerThread, nullptr, 0, nullptr);
     if (strcmp(mode, "protect") == 0) {
-        DenyAllAccess(GetCurrentProcess());
-        if (worker) DenyAllAccess(worker);
+        AllowQueriesOnly(GetCurrentProcess(), PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE);
+        if (worker) AllowQueriesOnly(worker, THREAD_QUERY_LIMITED_INFORMATION | SYNCHRONIZE);
     }
     return RunLoop(worker);
 }

@@ -469,6 +469,69 @@ bool ProcessGone(DWORD processId) {
     return process == nullptr;
 }
 
+namespace {
+
+DWORD WINAPI EndAtOnce(void *) { return 0; }
+
+// Frees a thread's id: the id goes back once the thread has ended and its last
+// handle is closed, at the end of the queue of free ids.
+void FreeThreadId(HANDLE thread) {
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}
+
+// Makes threads that end at once, each taking the id at the head of the queue of
+// free ids (once fresh ids are used up), until one gets the wanted id; that one
+// is freed right behind the one made just before it, whose id is returned (0
+// when the time ran out).
+DWORD QueueBehindAnother(DWORD wantedId, DWORD deadline) {
+    HANDLE previous = nullptr;
+    DWORD previousId = 0, before = 0;
+    while (!before && (LONG)(deadline - GetTickCount()) > 0) {
+        DWORD id = 0;
+        HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, &id);
+        if (!thread) break;
+        if (id == wantedId && previous) {
+            FreeThreadId(previous);
+            before = previousId;
+        } else if (previous) {
+            FreeThreadId(previous);
+        }
+        previous = thread;
+        previousId = id;
+    }
+    if (previous) FreeThreadId(previous);
+    return before;
+}
+
+// Turns the queue with threads that end at once until the id comes round.
+bool TurnQueueTo(DWORD id, DWORD deadline) {
+    while ((LONG)(deadline - GetTickCount()) > 0) {
+        DWORD got = 0;
+        HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, &got);
+        if (!thread) return false;
+        FreeThreadId(thread);
+        if (got == id) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool StartProgramOnId(DWORD wantedId, const char *exe, const char *arguments, Program *program) {
+    // Another process may take the id first: a few tries.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!WaitFor([&] { return ProcessGone(wantedId); }, 10000)) return false;
+        DWORD deadline = GetTickCount() + 60000;
+        DWORD before = QueueBehindAnother(wantedId, deadline);
+        if (!before || !TurnQueueTo(before, deadline)) return false;
+        // The wanted id is now the next one handed out.
+        if (StartProgram(exe, arguments, program) && program->pid() == wantedId) return true;
+        program->stop();
+    }
+    return false;
+}
+
 int CountProcesses(const char *exeName) {
     int count = 0;
     ForEachProcess([&](const PROCESSENTRY32 &entry) {

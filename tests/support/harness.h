@@ -156,6 +156,10 @@ private:
 // system has let go of it (until then Wine still opens, and even terminates, it).
 bool ProcessGone(DWORD processId);
 
+// Starts bin\<exe> as a process with the id of a process that has ended, as
+// the system hands ids out again. False when the id did not come round in time.
+bool StartProgramOnId(DWORD wantedId, const char *exe, const char *arguments, Program *program);
+
 // Number of running processes of the image name (all processes when null).
 int CountProcesses(const char *exeName = nullptr);
 

@@ -80,46 +80,50 @@ bool IsReplaced(CreationTime expected, CreationTime actual) {
     return expected != 0 && actual != 0 && expected != actual;
 }
 
-TargetOutcome TerminateProcessIdentified(DWORD processId, CreationTime expected, CreationTime *found) {
-    HANDLE process = OpenProcessPinned(processId, PROCESS_TERMINATE);
-    if (!process) {
-        // Refused: tell a process that is gone or another from one that is only protected.
-        bool gone = false;
-        CreationTime now = CurrentProcessCreationTime(processId, &gone);
-        Report(found, now);
-        return expected && (gone || IsReplaced(expected, now)) ? TargetReplaced : TargetFailed;
-    }
-    CreationTime now = ProcessCreationTime(process);
+namespace {
+
+// When the object could not be opened for the action: replaced when it is
+// known to be gone or another, else a failure (it is there but refused).
+TargetOutcome RefusedOutcome(CreationTime expected, CreationTime now, bool gone, CreationTime *found) {
+    Report(found, now);
+    return expected && (gone || IsReplaced(expected, now)) ? TargetReplaced : TargetFailed;
+}
+
+// Terminates the held process or thread unless it is another than expected,
+// then closes the handle. The termination's result is not looked at: an open
+// handle counts as done.
+TargetOutcome TerminateHeld(HANDLE object, bool isThread, CreationTime expected, CreationTime *found) {
+    CreationTime now = isThread ? ThreadCreationTime(object) : ProcessCreationTime(object);
     Report(found, now);
     TargetOutcome outcome = TargetReplaced;
     if (!IsReplaced(expected, now)) {
-        TerminateProcess(process, 0);  // its result is not looked at: an open handle counts
+        if (isThread) TerminateThread(object, 0);
+        else TerminateProcess(object, 0);
         outcome = TargetDone;
     }
-    CloseHandle(process);
+    CloseHandle(object);
     return outcome;
+}
+
+}  // namespace
+
+TargetOutcome TerminateProcessIdentified(DWORD processId, CreationTime expected, CreationTime *found) {
+    HANDLE process = OpenProcessPinned(processId, PROCESS_TERMINATE);
+    if (process) return TerminateHeld(process, false, expected, found);
+    bool gone = false;
+    CreationTime now = CurrentProcessCreationTime(processId, &gone);
+    return RefusedOutcome(expected, now, gone, found);
 }
 
 TargetOutcome TerminateThreadIdentified(ThreadOpener open, DWORD threadId, CreationTime expected,
                                         CreationTime *found) {
     HANDLE thread = OpenThreadPinned(open, threadId, THREAD_TERMINATE);
-    if (!thread) {
-        bool gone = false;
-        CreationTime now = 0;
-        HANDLE pin = PinThread(open, threadId, 0, &now, &gone);
-        if (pin) CloseHandle(pin);
-        Report(found, now);
-        return expected && (gone || IsReplaced(expected, now)) ? TargetReplaced : TargetFailed;
-    }
-    CreationTime now = ThreadCreationTime(thread);
-    Report(found, now);
-    TargetOutcome outcome = TargetReplaced;
-    if (!IsReplaced(expected, now)) {
-        TerminateThread(thread, 0);
-        outcome = TargetDone;
-    }
-    CloseHandle(thread);
-    return outcome;
+    if (thread) return TerminateHeld(thread, true, expected, found);
+    bool gone = false;
+    CreationTime now = 0;
+    HANDLE pin = PinThread(open, threadId, 0, &now, &gone);
+    if (pin) CloseHandle(pin);
+    return RefusedOutcome(expected, now, gone, found);
 }
 
 TargetOutcome PostQuitIdentified(ThreadOpener open, DWORD threadId, CreationTime expected, CreationTime *found) {

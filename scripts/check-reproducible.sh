@@ -30,12 +30,18 @@ second=$work/elsewhere/deeper/b
 release_in "$first" UTC 0022
 release_in "$second" Pacific/Chatham 0077
 
-# Every file with its mode and time, then the bytes of each.
+# The same names everywhere, the same modes and times in the programs' folder,
+# and the same bytes in every file.
 listing() { (cd "$1" && find . -printf '%P %m %T@\n' | LC_ALL=C sort); }
 differences=0
-if ! diff <(listing "$first/release") <(listing "$second/release"); then
-  echo "the release folders differ in names, modes or times"; differences=1
+if ! diff <(cd "$first/release" && find . | LC_ALL=C sort) <(cd "$second/release" && find . | LC_ALL=C sort); then
+  echo "the releases hold different files"; differences=1
 fi
+for folder in "$first"/release/*/; do
+  name=$(basename "$folder")
+  diff <(listing "$folder") <(listing "$second/release/$name") ||
+    { echo "modes or times differ in $name/"; differences=1; }
+done
 while read -r file; do
   if ! cmp -s "$first/release/$file" "$second/release/$file"; then
     echo "differs: $file"; differences=1

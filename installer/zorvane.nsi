@@ -1,9 +1,11 @@
 ; Setup of Zorvane: installs the three programs into one folder, has Stampwell give
 ; Zorvane its manifest, adds a Start menu shortcut and an uninstaller.
 ; Built by installer/make-installer.sh:
-;   makensis -INPUTCHARSET UTF8 -DVERSION=0.9.0.0 -DSITE=<web site> -DSOURCEDIR=<folder>
-;            -DOUTFILE=<setup.exe> zorvane.nsi
+;   makensis -INPUTCHARSET UTF8 -DVERSION=0.9.0.0 -DPUBLISHER=<company> -DCOPYRIGHT=<text>
+;            -DSITE=<web site> -DSOURCEDIR=<folder> -DOUTFILE=<setup.exe> [-DSIGN=<sign.sh>]
+;            zorvane.nsi
 ; where <folder> holds Zorvane.exe, Liftrun.exe, Stampwell.exe and readme.txt.
+; With SIGN, the setup program and the uninstaller it writes are signed as they are made.
 ; Switches: /S silent; /D=<folder> install folder. A program file still in use is
 ; replaced at the next restart; the setup program then ends with 3010.
 ; The uninstaller always removes the logon entry; it asks whether to remove the
@@ -14,14 +16,22 @@ Unicode true
 !ifndef VERSION
   !error "VERSION is not defined (-DVERSION=a.b.c.d)"
 !endif
+!ifndef PUBLISHER
+  !error "PUBLISHER is not defined (-DPUBLISHER=<company>)"
+!endif
+!ifndef COPYRIGHT
+  !error "COPYRIGHT is not defined (-DCOPYRIGHT=<copyright text>)"
+!endif
 !ifndef SITE
   !error "SITE is not defined (-DSITE=<root address of the product web site>)"
 !endif
 !ifndef SOURCEDIR
   !error "SOURCEDIR is not defined (-DSOURCEDIR=<folder with the programs and readme.txt>)"
 !endif
+; The setup program's own name; OUTFILE may put it elsewhere under that name.
+!define SETUP_NAME "Zorvane-${VERSION}-setup.exe"
 !ifndef OUTFILE
-  !define OUTFILE "Zorvane-${VERSION}-setup.exe"
+  !define OUTFILE "${SETUP_NAME}"
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorvane"
@@ -30,7 +40,6 @@ Unicode true
 !define UNINSTALLER "Uninstall.exe"
 ; New copies of program files that were in use, until the restart moves them into place.
 !define PENDING_DIR "$INSTDIR\Pending"
-!define PUBLISHER "Gravelin"
 ; Windows' code for "done, a restart completes it".
 !define SUCCESS_REBOOT_REQUIRED 3010
 !define SYNCHRONIZE 0x00100000
@@ -47,6 +56,8 @@ InstallDir "$PROGRAMFILES\Zorvane"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; No file times in the setup program: the same sources give the same bytes.
+SetDateSave off
 ShowInstDetails show
 ShowUninstDetails show
 BrandingText "Zorvane ${VERSION}"
@@ -92,7 +103,15 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Zorvane setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Zorvane"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${COPYRIGHT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "${SETUP_NAME}"
+
+; Signed as they are made: the uninstaller is written at install time from the
+; signed copy kept in the setup program.
+!ifdef SIGN
+  !finalize 'bash "${SIGN}" "%1"' = 0
+  !uninstfinalize 'bash "${SIGN}" "%1"' = 0
+!endif
 
 ; Quits every running Zorvane (menu command 202) so that its files can be replaced
 ; or removed, and waits for each process to end: its executable is in use until then.

@@ -76,8 +76,4 @@
 #define IDC_PROCESS_REFRESH 1012
 #define IDC_PROCESS_HIDE 1013
 
-/* Version resource: file and product version. */
-#define ZORVANE_VERSION_BINARY 0, 9, 0, 0
-#define ZORVANE_VERSION_TEXT "0.9.0.0"
-
 #endif

@@ -7,12 +7,26 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-zorvane}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-# Configures and builds one architecture (x86 or x64).
+# Configures and builds one architecture (x86 or x64): everything, or only the
+# targets named after it.
 zv_build() {
-  local arch=$1
+  local arch=$1; shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
   cmake -S "$ZV_ROOT" -B "$ZV_BUILD_ROOT/$arch" -DCMAKE_TOOLCHAIN_FILE="$ZV_ROOT/cmake/toolchain-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release ${ZV_CMAKE_ARGS:-} >/dev/null &&
-    cmake --build "$ZV_BUILD_ROOT/$arch" -j "$(nproc)"
+    cmake --build "$ZV_BUILD_ROOT/$arch" -j "$(nproc)" "${targets[@]}"
+}
+
+# Every time stamp of a release (linker, strip, zip, staged files) comes from
+# SOURCE_DATE_EPOCH, so that a rebuild gives the same bytes; unless it is set
+# already, it is the time of the last commit.
+zv_source_date_epoch() {
+  if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$ZV_ROOT" log -1 --format=%ct 2>/dev/null) ||
+      { echo "SOURCE_DATE_EPOCH is not set and $ZV_ROOT has no git history to take it from" >&2; return 1; }
+  fi
+  export SOURCE_DATE_EPOCH
 }
 
 # Starts Xvfb on ZV_DISPLAY unless a server already answers there.

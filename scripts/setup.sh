@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian 12 machine (run as root):
-# the MinGW-w64 cross compilers, Wine (64-bit and 32-bit sides), Xvfb, NSIS, and
-# qemu-user 10 from bookworm-backports, registered for i386 programs, because
-# this kernel refuses 32-bit ELF programs and Wine's 32-bit side needs it.
+# the MinGW-w64 cross compilers, Wine (64-bit and 32-bit sides), Xvfb, NSIS, zip,
+# openssl and osslsigncode for signed releases, git for the release stamps and
+# the rebuild check, and qemu-user 10 from bookworm-backports, registered for
+# i386 programs, because this kernel refuses 32-bit ELF programs and Wine's
+# 32-bit side needs it. osslsigncode comes from bookworm-backports as well
+# (2.9, the version the release scripts are tried with).
 set -euo pipefail
 
 need_install=0
-for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine Xvfb makensis cmake convert xwd python3; do
+for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine Xvfb makensis cmake convert xwd python3 \
+    zip unzip git openssl osslsigncode; do
   command -v "$tool" >/dev/null 2>&1 || need_install=1
 done
 [ -x /usr/lib/wine/wine64 ] || need_install=1
@@ -38,8 +42,8 @@ if [ "$need_install" = 1 ] || ! qemu_ok; then
   apt-get install -y -qq --no-install-recommends \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 \
     mingw-w64-tools wine wine64 wine32:i386 libwine:i386 xvfb x11-apps imagemagick nsis cmake make python3 zip \
-    xauth fonts-dejavu-core >/dev/null
-  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+    xauth fonts-dejavu-core unzip git openssl >/dev/null
+  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user osslsigncode >/dev/null
 fi
 
 # Wine's 32-bit loader runs through qemu-i386 (binfmt_misc).

@@ -15,16 +15,6 @@ const char kManifestTemplate[] =
     "</dependentAssembly></dependency>"
     "</assembly>";
 
-namespace {
-
-// The last error of a failed call; never 0, so that a failure is never taken for success.
-DWORD FailureCode() {
-    DWORD code = GetLastError();
-    return code ? code : ERROR_GEN_FAILURE;
-}
-
-}  // namespace
-
 int FormatManifest(char *buffer, int capacity, const char *name, const char *description) {
     if (!buffer || capacity <= 0 || !name || !description) return -1;
     // msvcrt's _snprintf is bounded by the buffer and, unlike wsprintfA, has no
@@ -36,44 +26,62 @@ int FormatManifest(char *buffer, int capacity, const char *name, const char *des
     return length;
 }
 
-DWORD StampManifest(const char *target, const char *name, const char *description) {
-    if (!target || !name || !description) return ERROR_INVALID_PARAMETER;
+namespace {
+
+// The last error of a failed call; never 0, so that a failure is never taken for success.
+DWORD FailureCode() {
+    DWORD code = GetLastError();
+    return code ? code : ERROR_GEN_FAILURE;
+}
+
+// True when the loaded image already holds resource 24 / 1 / 1033 with exactly
+// these bytes: writing it again would change nothing but the file, and would
+// break a signature the file carries.
+bool SameManifestPresent(HMODULE module, const char *text, int length) {
+    HRSRC resource = FindResourceExA(module, MAKEINTRESOURCEA(kManifestResourceType),
+                                     MAKEINTRESOURCEA(kManifestResourceId), kManifestLanguage);
+    if (!resource || SizeofResource(module, resource) != static_cast<DWORD>(length)) return false;
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void *bytes = loaded ? LockResource(loaded) : nullptr;
+    return bytes && memcmp(bytes, text, length) == 0;
+}
+
+// Writes the formatted manifest into target unless it is already there.
+DWORD WriteManifestText(const char *target, const char *text, int length) {
+    if (length < 0) return ERROR_INVALID_DATA;
 
     // Loading it first makes sure the target is an image the system accepts.
     HMODULE module = LoadLibraryA(target);
     if (!module) return FailureCode();
+    bool present = SameManifestPresent(module, text, length);
     FreeLibrary(module);
+    if (present) return 0;
 
     HANDLE update = BeginUpdateResourceA(target, FALSE);
     if (!update) return FailureCode();
-
-    size_t capacity = strlen(kManifestTemplate) + strlen(name) + strlen(description) + 1;
-    if (capacity > 0x7FFFFFFF) {
-        EndUpdateResourceA(update, TRUE);
-        return ERROR_INVALID_PARAMETER;
-    }
-    char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, capacity));
-    if (!text) {
-        EndUpdateResourceA(update, TRUE);
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    int length = FormatManifest(text, static_cast<int>(capacity), name, description);
-    if (length < 0) {
-        HeapFree(GetProcessHeap(), 0, text);
-        EndUpdateResourceA(update, TRUE);
-        return ERROR_INVALID_DATA;
-    }
-
     // The data carry no terminating zero; an existing 24/1/1033 resource is replaced.
     if (!UpdateResourceA(update, MAKEINTRESOURCEA(kManifestResourceType),
-                         MAKEINTRESOURCEA(kManifestResourceId), kManifestLanguage, text,
-                         static_cast<DWORD>(length))) {
+                         MAKEINTRESOURCEA(kManifestResourceId), kManifestLanguage,
+                         const_cast<char *>(text), static_cast<DWORD>(length))) {
         DWORD code = FailureCode();
-        HeapFree(GetProcessHeap(), 0, text);
         EndUpdateResourceA(update, TRUE);  // discard: the file stays as it was
         return code;
     }
-    HeapFree(GetProcessHeap(), 0, text);
     if (!EndUpdateResourceA(update, FALSE)) return FailureCode();
     return 0;
+}
+
+}  // namespace
+
+DWORD StampManifest(const char *target, const char *name, const char *description) {
+    if (!target || !name || !description) return ERROR_INVALID_PARAMETER;
+
+    size_t capacity = strlen(kManifestTemplate) + strlen(name) + strlen(description) + 1;
+    if (capacity > 0x7FFFFFFF) return ERROR_INVALID_PARAMETER;
+    char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, capacity));
+    if (!text) return ERROR_NOT_ENOUGH_MEMORY;
+    int length = FormatManifest(text, static_cast<int>(capacity), name, description);
+    DWORD code = WriteManifestText(target, text, length);
+    HeapFree(GetProcessHeap(), 0, text);
+    return code;
 }

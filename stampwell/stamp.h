@@ -6,7 +6,7 @@
 
 // Exit codes of Stampwell.
 enum StampwellExit {
-    StampwellStamped = 0,     // the manifest was written
+    StampwellStamped = 0,     // the manifest was written, or was already there
     StampwellNothingToDo = 1, // not NT 6 or later; the target was not touched
     StampwellFailed = 3,      // some step failed; the manifest was not written
 };
@@ -30,8 +30,9 @@ bool SystemWantsManifest();
 int FormatManifest(char *buffer, int capacity, const char *name, const char *description);
 
 // Writes the manifest filled with name and description into target as resource
-// 24 / 1 / 1033, replacing one that is already there. Returns 0, or the system
-// error code of the step that failed (the file is then left as it was).
+// 24 / 1 / 1033, replacing one that is already there; when that one has the same
+// bytes, the file is not written at all. Returns 0, or the system error code of
+// the step that failed (the file is then left as it was).
 DWORD StampManifest(const char *target, const char *name, const char *description);
 
 // One run of Stampwell: system test, then the stamp of "Zorvane.exe" in the

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The release of the x86 programs: stripped programs within their sizes, a zip and
-# a PE setup program carrying the product's version, both checked by SHA256SUMS.
-# Under Wine: a silent install with its uninstall entry; a second install over a
-# running Zorvane that keeps the settings and the logon entry; one over a program
-# file in use, replaced at the restart; silent uninstalls with and without /PURGE,
-# neither of which leaves a logon entry.
+# The release of the x86 programs, signed with a throwaway certificate: stripped
+# programs within their sizes, Zorvane.exe already carrying its manifest, a zip
+# and a PE setup program, both checked by SHA256SUMS, the version information of
+# all four programs, and signatures that osslsigncode accepts. Under Wine: a
+# silent install with its uninstall entry that leaves Zorvane.exe and the
+# uninstaller signed; a second install over a running Zorvane that keeps the
+# settings and the logon entry; one over a program file in use, replaced at the
+# restart; silent uninstalls with and without /PURGE, neither of which leaves a
+# logon entry.
 # Usage: host_installer.sh <arch> <bin folder> <objdump>
 set -euo pipefail
 arch=$1
@@ -38,8 +41,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A certificate of our own, trusted by the checks below only.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Zorvane test signing" \
+  -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 release="$work/release"
-setup=$(bash "$root/installer/make-installer.sh" "$bindir" "$release" | tail -n 1)
+setup=$(ZV_SIGN_CERT="$work/cert.pem" ZV_SIGN_KEY="$work/key.pem" \
+  bash "$root/installer/make-installer.sh" "$bindir" "$release" | tail -n 1)
 check "setup program built" test -s "$setup"
 [ -s "$setup" ] || finish
 version=$(basename "$setup" -setup.exe)
@@ -62,6 +69,7 @@ key, value = (s.encode('utf-16-le') for s in sys.argv[2:4])
 sys.exit(0 if re.search(re.escape(key) + b'\0\0(\0\0)?' + re.escape(value) + b'\0\0', data) else 1)
 PY
 }
+signed() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
 at_most() {  # at_most <file> <bytes>
   local size; size=$(stat -c %s "$1")
   echo "$(basename "$1"): $size bytes stripped (at most $2)"
@@ -69,11 +77,32 @@ at_most() {  # at_most <file> <bytes>
 }
 check "setup program is a PE file" is_pe "$setup"
 check "setup program is a 32-bit x86 PE" bash -c "'$objdump' -f '$setup' | grep -q 'file format pei-i386'"
-check "setup program's version resource names version $version" version_string "$setup" ProductVersion "$version"
+stage="$release/Zorvane-$version"
+declare -A description=(
+  [Zorvane]="Zorvane: point at a window and get rid of it"
+  [Liftrun]="Liftrun: repeats a Zorvane action with administrator rights"
+  [Stampwell]="Stampwell: gives Zorvane the modern look of the controls at set-up")
+for program in Zorvane Liftrun Stampwell; do
+  file="$stage/$program.exe"
+  check "$program.exe says what it is for" version_string "$file" FileDescription "${description[$program]}"
+  for pair in "CompanyName=Gravelin" "ProductName=Zorvane" "ProductVersion=$version" "FileVersion=$version" \
+      "LegalCopyright=Copyright (C) Gravelin" "OriginalFilename=$program.exe" "InternalName=$program"; do
+    check "$program.exe version information: $pair" version_string "$file" "${pair%%=*}" "${pair#*=}"
+  done
+  check "$program.exe signed" signed "$file"
+done
+for pair in "CompanyName=Gravelin" "ProductName=Zorvane" "ProductVersion=$version" \
+    "LegalCopyright=Copyright (C) Gravelin" "OriginalFilename=Zorvane-$version-setup.exe"; do
+  check "setup program's version information: $pair" version_string "$setup" "${pair%%=*}" "${pair#*=}"
+done
+check "setup program signed" signed "$setup"
+check "a changed byte breaks the signature" bash -c "cp '$setup' '$work/changed.exe' &&
+  printf X | dd of='$work/changed.exe' bs=1 seek=4096 conv=notrunc 2>/dev/null && ! osslsigncode verify \
+  -CAfile '$work/cert.pem' -in '$work/changed.exe' >/dev/null 2>&1"
 # The release folder holds the programs as make-installer stripped them.
-check "Zorvane.exe at most 200 KB" at_most "$release/Zorvane-$version/Zorvane.exe" 204800
-check "Liftrun.exe at most 32 KB" at_most "$release/Zorvane-$version/Liftrun.exe" 32768
-check "Stampwell.exe at most 32 KB" at_most "$release/Zorvane-$version/Stampwell.exe" 32768
+check "Zorvane.exe at most 200 KB" at_most "$stage/Zorvane.exe" 204800
+check "Liftrun.exe at most 32 KB" at_most "$stage/Liftrun.exe" 32768
+check "Stampwell.exe at most 32 KB" at_most "$stage/Stampwell.exe" 32768
 check "SHA256SUMS names the zip and the setup program" \
   test "$(awk '{print $2}' "$release/SHA256SUMS" | sort | tr '\n' ' ')" = "Zorvane-$version-setup.exe Zorvane-$version.zip "
 check "SHA256SUMS matches (sha256sum -c)" bash -c "cd '$release' && sha256sum -c --quiet SHA256SUMS"
@@ -124,7 +153,8 @@ clean_prefix() {
 }
 clean_prefix
 
-check "built Zorvane.exe carries no manifest yet" bash -c "! grep -qF '$manifest' '$bindir/Zorvane.exe'"
+check "built Zorvane.exe carries no manifest" bash -c "! grep -qF '$manifest' '$bindir/Zorvane.exe'"
+check "released Zorvane.exe carries the manifest" has_manifest "$stage/Zorvane.exe"
 check "silent install ends with 0" install_exits_with 0
 instdir=""
 for candidate in "${candidates[@]}"; do [ -d "$candidate" ] && instdir=$candidate; done
@@ -133,7 +163,11 @@ check "installed into Program Files" test -n "$instdir"
 for file in Zorvane.exe Liftrun.exe Stampwell.exe readme.txt Uninstall.exe; do
   check "$file installed" test -s "$instdir/$file"
 done
-check "Stampwell stamped the installed Zorvane.exe" has_manifest "$instdir/Zorvane.exe"
+check "installed Zorvane.exe carries the manifest" has_manifest "$instdir/Zorvane.exe"
+# Set-up's Stampwell found the same manifest and wrote nothing: the signature holds.
+check "installed Zorvane.exe is the released one" cmp -s "$instdir/Zorvane.exe" "$stage/Zorvane.exe"
+check "installed Zorvane.exe still signed" signed "$instdir/Zorvane.exe"
+check "uninstaller signed" signed "$instdir/Uninstall.exe"
 check "Start menu shortcut" test -s "$shortcut"
 check "uninstall entry: Publisher" value_is "$uninstall_key" Publisher Gravelin
 check "uninstall entry: URLInfoAbout is the build's site $site" value_is "$uninstall_key" URLInfoAbout "$site"

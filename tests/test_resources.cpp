@@ -11,6 +11,7 @@
 #include "harness.h"
 #include "resource_ids.h"
 #include "site.h"
+#include "version.h"
 
 namespace {
 
@@ -678,7 +679,7 @@ TEST_CASE(icons_hold_48_32_and_16_pixel_targets) {
     }
 }
 
-TEST_CASE(version_resource_is_0_9_0_0) {
+TEST_CASE(version_resource_carries_the_project_version) {
     char path[MAX_PATH];
     BinPath("Zorvane.exe", path, MAX_PATH);
     DWORD handle = 0;
@@ -692,19 +693,23 @@ TEST_CASE(version_resource_is_0_9_0_0) {
     CHECK(VerQueryValueA(block, "\\", reinterpret_cast<void **>(&fixed), &length));
     CHECK(fixed != nullptr && length >= sizeof *fixed);
     CHECK_EQ(0xFEEF04BD, fixed->dwSignature);
-    CHECK_EQ(MAKELONG(9, 0), fixed->dwFileVersionMS);
-    CHECK_EQ(0, fixed->dwFileVersionLS);
-    CHECK_EQ(MAKELONG(9, 0), fixed->dwProductVersionMS);
-    CHECK_EQ(0, fixed->dwProductVersionLS);
+    const WORD version[] = {ZORVANE_VERSION_BINARY};
+    CHECK_EQ(MAKELONG(version[1], version[0]), fixed->dwFileVersionMS);
+    CHECK_EQ(MAKELONG(version[3], version[2]), fixed->dwFileVersionLS);
+    CHECK_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    CHECK_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
     CHECK_EQ(VFT_APP, fixed->dwFileType);
     WORD *translation = nullptr;
     CHECK(VerQueryValueA(block, "\\VarFileInfo\\Translation", reinterpret_cast<void **>(&translation), &length));
     CHECK(length >= 4);
     CHECK_EQ(0x0409, translation[0]);
     CHECK_EQ(1252, translation[1]);
-    const char *values[][2] = {{"FileVersion", "0.9.0.0"},
-                               {"ProductVersion", "0.9.0.0"},
+    const char *values[][2] = {{"FileVersion", ZORVANE_VERSION_TEXT},
+                               {"ProductVersion", ZORVANE_VERSION_TEXT},
                                {"ProductName", "Zorvane"},
+                               {"CompanyName", "Gravelin"},
+                               {"LegalCopyright", "Copyright (C) Gravelin"},
+                               {"InternalName", "Zorvane"},
                                {"OriginalFilename", "Zorvane.exe"}};
     for (auto &v : values) {
         char query[100];

@@ -1,5 +1,6 @@
 // Stampwell writes the common-controls manifest into a copy of Zorvane.exe, and
-// leaves the file alone on older systems and when it cannot write it.
+// leaves the file alone on older systems, when it cannot write it and when the
+// same manifest is already there.
 #include <stdio.h>
 #include <string.h>
 
@@ -22,6 +23,8 @@ const char kExpectedManifest[] =
     "</dependency></assembly>";
 
 const DWORD kRunTimeoutMs = 30000;
+// A modified time long past (2000-04-13), so that a rewrite shows even within the same second.
+const ULONGLONG kOldTime = 126000000000000000ULL;
 
 // A scratch folder holding Stampwell.exe and, when asked, Zorvane.exe of this build.
 struct StampFolder {
@@ -61,6 +64,9 @@ TEST_CASE(stamps_manifest_once_and_restamps_in_place) {
     CHECK(ManifestIsExpected(stamp.zorvane));
     CHECK_EQ(1, CountManifestResources(stamp.zorvane));
 
+    // The same manifest again: the file is not written at all, so a signature
+    // made after the first stamp stays valid.
+    CHECK(SetLastWriteTime(stamp.zorvane, kOldTime));
     std::vector<char> first, second;
     CHECK(ReadWholeFile(stamp.zorvane, &first));
     CHECK_EQ(0, stamp.run());
@@ -68,6 +74,20 @@ TEST_CASE(stamps_manifest_once_and_restamps_in_place) {
     CHECK_EQ(1, CountManifestResources(stamp.zorvane));
     CHECK(ReadWholeFile(stamp.zorvane, &second));
     CHECK(first == second);
+    CHECK_EQ(kOldTime, LastWriteTime(stamp.zorvane));
+}
+
+TEST_CASE(another_manifest_is_replaced) {
+    StampFolder stamp(true);
+    CHECK(stamp.ready);
+    CHECK_EQ(0, StampManifest(stamp.zorvane, "Zorvane", "Someone else"));
+    CHECK(!ManifestIsExpected(stamp.zorvane));
+    CHECK(SetLastWriteTime(stamp.zorvane, kOldTime));
+
+    CHECK_EQ(0, stamp.run());
+    CHECK(ManifestIsExpected(stamp.zorvane));
+    CHECK_EQ(1, CountManifestResources(stamp.zorvane));
+    CHECK(LastWriteTime(stamp.zorvane) != kOldTime);
 }
 
 TEST_CASE(missing_target_gives_3) {

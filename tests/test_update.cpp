@@ -11,6 +11,7 @@
 #include "http_server.h"
 #include "site.h"
 #include "update/update.h"
+#include "version.h"
 
 using namespace dlg;
 
@@ -104,7 +105,7 @@ TEST_CASE(compare_version_texts_table) {
 TEST_CASE(read_own_version_from_version_resource) {
     char version[1024] = "junk";
     CHECK(ReadOwnVersion(ZorvanePath(), version, sizeof version));
-    CHECK_STR("0.9.0.0", version);
+    CHECK_STR(ZORVANE_VERSION_TEXT, version);
 
     char small[4] = "xx";
     ReadOwnVersion(ZorvanePath(), small, sizeof small);

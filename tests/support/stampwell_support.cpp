@@ -120,3 +120,20 @@ bool ReadWholeFile(const char *file, std::vector<char> *data) {
     CloseHandle(handle);
     return ok;
 }
+
+ULONGLONG LastWriteTime(const char *file) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(file, GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool SetLastWriteTime(const char *file, ULONGLONG time) {
+    HANDLE handle = CreateFileA(file, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    FILETIME written = {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    BOOL ok = SetFileTime(handle, nullptr, nullptr, &written);
+    CloseHandle(handle);
+    return ok && LastWriteTime(file) == time;
+}

@@ -1,6 +1,6 @@
 // Test support for Stampwell: scratch folders, programs run in a folder, the
-// manifest resource of a file read back, whole-file snapshots and Wine's
-// per-program Windows version.
+// manifest resource of a file read back, whole-file snapshots, modified times
+// and Wine's per-program Windows version.
 #ifndef ZV_STAMPWELL_SUPPORT_H
 #define ZV_STAMPWELL_SUPPORT_H
 
@@ -39,5 +39,10 @@ int CountManifestResources(const char *file);
 
 // The whole file, or false when it cannot be read.
 bool ReadWholeFile(const char *file, std::vector<char> *data);
+
+// The file's modified time in 100 ns units since 1601 (0 when unreadable), and
+// setting it.
+ULONGLONG LastWriteTime(const char *file);
+bool SetLastWriteTime(const char *file, ULONGLONG time);
 
 #endif

@@ -35,10 +35,10 @@ HANDLE OpenThreadWith(ThreadOpener open, DWORD access, DWORD threadId) {
 bool RefusedAsUnknownId() { return GetLastError() == ERROR_INVALID_PARAMETER; }
 
 // The thread pinned by a handle (closed by the caller), its creation time, and
-// whether no thread has the id.
-HANDLE PinThread(ThreadOpener open, DWORD threadId, DWORD access, CreationTime *time, bool *gone) {
-    HANDLE thread = OpenThreadPinned(open, threadId, access);
-    *gone = !thread && RefusedAsUnknownId();
+// whether no thread has the id (gone may be null).
+HANDLE PinThread(ThreadOpener open, DWORD threadId, CreationTime *time, bool *gone) {
+    HANDLE thread = OpenThreadPinned(open, threadId, 0);
+    if (gone) *gone = !thread && RefusedAsUnknownId();
     *time = ThreadCreationTime(thread);
     return thread;
 }
@@ -73,6 +73,13 @@ CreationTime CurrentProcessCreationTime(DWORD processId, bool *gone) {
     if (!process) return 0;
     CreationTime time = ProcessCreationTime(process);
     CloseHandle(process);
+    return time;
+}
+
+CreationTime CurrentThreadCreationTime(ThreadOpener open, DWORD threadId, bool *gone) {
+    CreationTime time = 0;
+    HANDLE thread = PinThread(open, threadId, &time, gone);
+    if (thread) CloseHandle(thread);
     return time;
 }
 
@@ -120,16 +127,14 @@ TargetOutcome TerminateThreadIdentified(ThreadOpener open, DWORD threadId, Creat
     HANDLE thread = OpenThreadPinned(open, threadId, THREAD_TERMINATE);
     if (thread) return TerminateHeld(thread, true, expected, found);
     bool gone = false;
-    CreationTime now = 0;
-    HANDLE pin = PinThread(open, threadId, 0, &now, &gone);
-    if (pin) CloseHandle(pin);
+    CreationTime now = CurrentThreadCreationTime(open, threadId, &gone);
     return RefusedOutcome(expected, now, gone, found);
 }
 
 TargetOutcome PostQuitIdentified(ThreadOpener open, DWORD threadId, CreationTime expected, CreationTime *found) {
     bool gone = false;
     CreationTime now = 0;
-    HANDLE pin = PinThread(open, threadId, 0, &now, &gone);
+    HANDLE pin = PinThread(open, threadId, &now, &gone);
     Report(found, now);
     TargetOutcome outcome;
     if (expected && (gone || IsReplaced(expected, now)))
@@ -175,8 +180,7 @@ bool RetryTargetStillThere(ThreadOpener open, const char *verb, long id, Creatio
         GetWindowThreadProcessId(window, &processId);
         now = CurrentProcessCreationTime(processId, &gone);
     } else {
-        HANDLE pin = PinThread(open, static_cast<DWORD>(id), 0, &now, &gone);
-        if (pin) CloseHandle(pin);
+        now = CurrentThreadCreationTime(open, static_cast<DWORD>(id), &gone);
     }
     return !gone && !IsReplaced(expected, now);
 }

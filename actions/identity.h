@@ -32,6 +32,7 @@ CreationTime ThreadCreationTime(HANDLE thread);
 // The creation time of whatever process now has the id, 0 when it cannot be
 // read; gone (may be null) is set when no process has the id at all.
 CreationTime CurrentProcessCreationTime(DWORD processId, bool *gone);
+CreationTime CurrentThreadCreationTime(ThreadOpener open, DWORD threadId, bool *gone);
 
 // Same when expected is 0 (nothing to compare with) or equals the time read;
 // replaced when the time read differs. An unreadable time (0) counts as same:

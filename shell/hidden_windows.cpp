@@ -163,11 +163,12 @@ void DeleteEntry(HWND window) {
     RegCloseKey(key);
 }
 
-// Back on the screen as the user left it (a minimised window restored), in front.
+// Back on the screen as the user left it (a minimised window restored), in
+// front. Dropped first: whoever sees the window again no longer finds it listed.
 void ShowAndForget(HWND window) {
+    DeleteEntry(window);
     ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(window);
-    DeleteEntry(window);
 }
 
 // The one submenu of the tray menu.

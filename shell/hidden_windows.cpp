@@ -190,12 +190,13 @@ void CutTitle(char *title) {
     if (*end) lstrcpyA(cut, "...");
 }
 
-// A menu shows "&&" as "&" and takes a lone "&" as the mark of a shortcut letter.
-void DoubleAmpersands(const char *text, char *out, int capacity) {
+// The text as a menu item shows it: a menu takes a lone "&" as the mark of a
+// shortcut letter ("&&" shows one) and a tab as the start of a shortcut's name.
+void MenuItemText(const char *text, char *out, int capacity) {
     int length = 0;
     for (; *text && length < capacity - 2; ++text) {
         if (*text == '&') out[length++] = '&';
-        out[length++] = *text;
+        out[length++] = *text == '\t' ? ' ' : *text;
     }
     out[length] = 0;
 }
@@ -210,7 +211,7 @@ void EntryLabel(const HiddenWindow &entry, char *label, int capacity) {
     CutTitle(title);
     if (title[0]) FormatText(text, sizeof text, "%s - %s", exeName, title);
     else lstrcpynA(text, exeName, sizeof text);
-    DoubleAmpersands(text, label, capacity);
+    MenuItemText(text, label, capacity);
 }
 
 // The item keeps the window handle, so that its command names the very window

@@ -144,11 +144,11 @@ TEST_CASE(submenu_items_and_the_full_list) {
     CHECK(ItemIs(submenu, 0, "(none)", true));
 
     ActionTarget target;
-    CHECK(StartActionTarget("Zv Tom & Jerry", 200, 150, 300, 200, "", &target));
+    CHECK(StartActionTarget("Zv Tom & Jerry\tTV", 200, 150, 300, 200, "", &target));
     CHECK(HideAndRemember(target.frame) && !IsWindowVisible(target.frame));
     FillHiddenWindowsMenu(tray);
     CHECK_EQ(3, GetMenuItemCount(submenu));
-    CHECK(ItemIs(submenu, 0, "action_target.exe - Zv Tom && Jerry", false));
+    CHECK(ItemIs(submenu, 0, "action_target.exe - Zv Tom && Jerry TV", false));
     CHECK_EQ(IDC_CMD_HIDDEN_FIRST, static_cast<int>(GetMenuItemID(submenu, 0)));
     CHECK(ItemIs(submenu, 2, "Show all", false));
 

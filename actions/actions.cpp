@@ -6,6 +6,7 @@
 #include "resources/resource_ids.h"
 #include "selection/capture.h"
 #include "shell/application.h"
+#include "shell/hidden_windows.h"
 
 bool CanElevate() {
     const OsVersionInfo &os = App().OsVersion;
@@ -35,7 +36,7 @@ bool CarryOutAction(LONG action, const TargetWindow &target) {
         ReportActionFailure(IDS_KILL_PROCESS_FAILED, "-killps", (LONG)target.processId, found);
         return false;
     case Hide:
-        ShowWindow(target.frameWindow, SW_HIDE);
+        HideAndRemember(target.frameWindow);
         return true;
     default: return true;
     }

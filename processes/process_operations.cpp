@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "selection/target.h"
 #include "shell/application.h"
+#include "shell/hidden_windows.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ void ShowTarget(const TargetWindow &target) {
 }
 
 void HideTarget(const TargetWindow &target) {
-    if (target.frameWindow) ShowWindow(target.frameWindow, SW_HIDE);
+    if (target.frameWindow) HideAndRemember(target.frameWindow);
 }
 
 // Carries the operation out; true when the row is to be removed.

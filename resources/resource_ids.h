@@ -28,6 +28,8 @@
 #define IDS_COLUMN_CPU_TIME 215
 #define IDS_COLUMN_WORKING_SET 216
 #define IDS_STARTED_BALLOON 217
+#define IDS_HIDDEN_NONE 230
+#define IDS_HIDDEN_SHOW_ALL 231
 
 /* Menus and accelerators: the main menu (per language) and one accelerator table. */
 #define IDM_MAIN 200
@@ -41,6 +43,12 @@
 #define IDC_CMD_PROCESS_LIST 207
 #define IDC_CMD_CHECK_UPDATE 208
 #define IDC_CMD_HELP 218
+
+/* Commands of the tray menu's hidden windows submenu, handled by the main window:
+   Show all, and one per listed window, the first at IDC_CMD_HIDDEN_FIRST. */
+#define IDC_CMD_HIDDEN_SHOW_ALL 299
+#define IDC_CMD_HIDDEN_FIRST 300
+#define IDC_CMD_HIDDEN_LAST 363
 
 /* Menu commands of the process menu, handled by the process list dialog. */
 #define IDC_CMD_PROCESS_SHOW 210

@@ -7,6 +7,7 @@
 #include "selection/highlight.h"
 #include "selection/target.h"
 #include "shell/application.h"
+#include "shell/hidden_windows.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
@@ -90,6 +91,7 @@ void ShowTrayMenu() {
     Application &app = App();
     if (!app.TrayMenu) return;
     SetMenuDefaultItem(app.TrayMenu, IDC_CMD_CAPTURE, FALSE);
+    FillHiddenWindowsMenu(app.TrayMenu);
     SetForegroundWindow(app.mainWindow);
     POINT pointer = {0, 0};
     GetCursorPos(&pointer);

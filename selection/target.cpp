@@ -20,8 +20,8 @@ typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry
 
 enum { GhostCaptionMatch = 1, GhostSizeMatch = 2 };
 
-// Copies the executable name of the process from a fresh snapshot; leaves it
-// empty when the tool help functions, the snapshot or the process are missing.
+}  // namespace
+
 void CopyExeName(DWORD processId, char *exeName) {
     exeName[0] = 0;
     HMODULE kernel = LoadLibraryA("Kernel32.dll");
@@ -47,6 +47,8 @@ void CopyExeName(DWORD processId, char *exeName) {
     }
     CloseHandle(snapshot);
 }
+
+namespace {
 
 // Bounds of the extra look-ups: the top-level "WorkerW" windows searched for the
 // desktop's shell view (the shell makes a few; the light mode stays cheap) and

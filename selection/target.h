@@ -25,6 +25,11 @@ int ResolveTarget(TargetWindow *target, bool full);
 // store app's frame they name the app, not the frame host.
 int ResolveFrame(TargetWindow *target);
 
+// Copies the executable name of the process (260 characters) from a fresh
+// snapshot; leaves it empty when the tool help functions, the snapshot or the
+// process are missing.
+void CopyExeName(DWORD processId, char *exeName);
+
 // From a window up through parents and owners to the first framed pop-up
 // window, else the last window of the chain.
 HWND FrameWalk(HWND window);

@@ -10,6 +10,7 @@
 #include "selection/capture.h"
 #include "shell/application.h"
 #include "shell/dialogs.h"
+#include "shell/hidden_windows.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
 #include "site.h"
@@ -71,6 +72,12 @@ void OnCheckForUpdate() {
     RunUpdateCheck();
 }
 
+// The commands of the hidden windows submenu's items, one per listed window.
+LRESULT OnOtherCommand(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OnHiddenWindowCommand(App().TrayMenu, LOWORD(wParam))) return 0;
+    return DefWindowProcA(App().mainWindow, message, wParam, lParam);
+}
+
 LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDC_CMD_ABOUT: RunGuardedDialog(IDD_ABOUT, AboutDialogProc); return 0;
@@ -86,7 +93,8 @@ LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case IDC_CMD_CHECK_UPDATE: OnCheckForUpdate(); return 0;
     case IDC_CMD_HELP: OnHelp(); return 0;
-    default: return DefWindowProcA(App().mainWindow, message, wParam, lParam);
+    case IDC_CMD_HIDDEN_SHOW_ALL: ShowAllHiddenWindows(); return 0;
+    default: return OnOtherCommand(message, wParam, lParam);
     }
 }
 

@@ -42,6 +42,8 @@ HKEY OpenSectionKey(const char *section) {
 
 }  // namespace
 
+HKEY OpenSettingsSection(const char *section) { return OpenSectionKey(section); }
+
 void SetSettingsKey(const char *name) {
     CopyName(App().companyKey, name);
     CopyName(App().applicationKey, name);

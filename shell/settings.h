@@ -19,6 +19,10 @@ extern int LanguageBase;
 // Copies the name into both the company and the application key names.
 void SetSettingsKey(const char *name);
 
+// HKCU\software\<company>\<application>\<section>, made on the way; 0 when it
+// cannot be opened. The caller closes it.
+HKEY OpenSettingsSection(const char *section);
+
 // The value's four raw bytes as a signed number, or the default.
 LONG ReadSetting(const char *section, const char *valueName, LONG defaultValue);
 

@@ -49,6 +49,8 @@ const StringText kStrings[] = {
     {215, "Temps CPU"},
     {216, "Espace de travail"},
     {217, "Zorvane est maintenant lanc\xe9."},
+    {230, "(aucune)"},
+    {231, "Tout afficher"},
     {10202, "Unable to close selected Window."},
     {10203, "Unable to quit selected Window."},
     {10204, "Unable to kill selected Window thread."},
@@ -60,6 +62,8 @@ const StringText kStrings[] = {
     {10215, "CPU Time"},
     {10216, "Working Set"},
     {10217, "Zorvane is started."},
+    {10230, "(none)"},
+    {10231, "Show all"},
     {20202, "Es war nicht m\xf6glich das ausgew\xe4hlte Fenster zu schlie\xdf" "en!"},
     {20203, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters zu beenden!"},
     {20204, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters auszul\xf6schen!"},
@@ -71,6 +75,8 @@ const StringText kStrings[] = {
     {20215, "CPU-Zeit"},
     {20216, "Arbeitsraum"},
     {20217, "Zorvane wird begonnen."},
+    {20230, "(keine)"},
+    {20231, "Alle anzeigen"},
 };
 const int kStringCount = sizeof kStrings / sizeof kStrings[0];
 
@@ -89,7 +95,7 @@ BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
 
 // ---------------------------------------------------------------- menus
 
-// One menu entry: id 0 with a null text is a separator.
+// One menu entry: id 0 with a null text is a separator, id -1 a submenu.
 struct MenuEntry {
     int id;
     const char *text;
@@ -99,7 +105,7 @@ struct MenuEntry {
 struct MenuText {
     int id;
     const char *popups[3];
-    MenuEntry file[9];
+    MenuEntry file[10];
     MenuEntry process[7];
     MenuEntry help[1];
 };
@@ -109,7 +115,8 @@ const MenuText kMenus[3] = {
      {"&Fichier", "&Programmes", "&Aide"},
      {{201, "\xc0 propos de Zorvane", false}, {208, "V\xe9rifier les mises \xe0 jour", false}, {0, nullptr, false},
       {218, "Aide", false}, {204, "Zor&vane", false}, {203, "&Pr\xe9" "f\xe9rences", false},
-      {207, "&Liste des programmes", false}, {0, nullptr, false}, {202, "&Quitter", false}},
+      {207, "&Liste des programmes", false}, {-1, "Fen\xeatres cach\xe9" "es", false},
+      {0, nullptr, false}, {202, "&Quitter", false}},
      {{201, "Programmes s\xe9l\xe9" "ctionn\xe9s :", true}, {0, nullptr, false}, {210, "Montrer", false},
       {211, "Fermer", false}, {212, "Quitter", false}, {213, "Tuer", false}, {214, "Cacher", false}},
      {{201, "\xc0 propos de Zorvane", false}}},
@@ -117,7 +124,8 @@ const MenuText kMenus[3] = {
      {"&File", "&Programmes", "&Help"},
      {{201, "About Zorvane", false}, {208, "Check for update", false}, {0, nullptr, false},
       {218, "Help", false}, {204, "Zor&vane", false}, {203, "&Preferences", false},
-      {207, "Process &list", false}, {0, nullptr, false}, {202, "&Quit", false}},
+      {207, "Process &list", false}, {-1, "Hidden windows", false},
+      {0, nullptr, false}, {202, "&Quit", false}},
      {{201, "Selected process:", true}, {0, nullptr, false}, {210, "Show", false},
       {211, "Close", false}, {212, "Quit", false}, {213, "Kill", false}, {214, "Hide", false}},
      {{201, "About Zorvane", false}}},
@@ -125,7 +133,8 @@ const MenuText kMenus[3] = {
      {"Datei", "&Programmes", "&Hilfe"},
      {{201, "\xdc" "ber Zorvane", false}, {208, "Updates \xfc" "berpr\xfc" "fen", false}, {0, nullptr, false},
       {218, "Hilfe", false}, {204, "Zor&vane", false}, {203, "Einstellungen", false},
-      {207, "Prozess&liste", false}, {0, nullptr, false}, {202, "Beenden", false}},
+      {207, "Prozess&liste", false}, {-1, "Versteckte Fenster", false},
+      {0, nullptr, false}, {202, "Beenden", false}},
      {{201, "Ausgew\xe4hlte prozess :", true}, {0, nullptr, false}, {210, "Zeigen", false},
       {211, "Schlie\xdf" "en", false}, {212, "Beenden", false}, {213, "Ausl\xf6schen", false},
       {214, "Verstecken", false}},
@@ -143,7 +152,7 @@ bool CheckPopup(HMENU popup, const MenuEntry *entries, int count, const char *wh
         char itemText[100] = "";
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
         info.dwTypeData = itemText;
         info.cch = sizeof itemText;
         if (!GetMenuItemInfoA(popup, i, TRUE, &info)) {
@@ -153,8 +162,8 @@ bool CheckPopup(HMENU popup, const MenuEntry *entries, int count, const char *wh
         const MenuEntry &e = entries[i];
         bool separator = (info.fType & MFT_SEPARATOR) != 0;
         bool grayed = (info.fState & MFS_GRAYED) != 0;
-        bool same = e.text ? (!separator && (int)info.wID == e.id && strcmp(itemText, e.text) == 0 &&
-                              grayed == e.grayed)
+        bool idSame = e.id == -1 ? info.hSubMenu != nullptr : (int)info.wID == e.id && !info.hSubMenu;
+        bool same = e.text ? (!separator && idSame && strcmp(itemText, e.text) == 0 && grayed == e.grayed)
                            : separator;
         if (!same) {
             snprintf(text, sizeof text, "%s: item %d is %s%u \"%s\"%s, expected %d \"%s\"%s", where, i,
@@ -591,7 +600,7 @@ TEST_CASE(main_menu_in_three_languages) {
                 break;
             }
             const MenuEntry *entries = p == 0 ? m.file : p == 1 ? m.process : m.help;
-            int count = p == 0 ? 9 : p == 1 ? 7 : 1;
+            int count = p == 0 ? 10 : p == 1 ? 7 : 1;
             ok = CheckPopup(popup, entries, count, where);
         }
         int items = GetMenuItemCount(menu);

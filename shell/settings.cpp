@@ -16,8 +16,10 @@ void CopyName(char *target, const char *name) {
     lstrcpynA(target, name ? name : "", 100);
 }
 
+}  // namespace
+
 // HKCU\software\<company>\<application>\<section>, made on the way; 0 on failure.
-HKEY OpenSectionKey(const char *section) {
+HKEY OpenSettingsSection(const char *section) {
     Application &app = App();
     HKEY software = nullptr, company = nullptr, application = nullptr, sectionKey = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, SettingsAccess, &software) != ERROR_SUCCESS)
@@ -40,17 +42,13 @@ HKEY OpenSectionKey(const char *section) {
     return sectionKey;
 }
 
-}  // namespace
-
-HKEY OpenSettingsSection(const char *section) { return OpenSectionKey(section); }
-
 void SetSettingsKey(const char *name) {
     CopyName(App().companyKey, name);
     CopyName(App().applicationKey, name);
 }
 
 LONG ReadSetting(const char *section, const char *valueName, LONG defaultValue) {
-    HKEY key = OpenSectionKey(section);
+    HKEY key = OpenSettingsSection(section);
     if (!key) return defaultValue;
     BYTE data[4] = {0, 0, 0, 0};
     DWORD size = sizeof data;
@@ -63,7 +61,7 @@ LONG ReadSetting(const char *section, const char *valueName, LONG defaultValue) 
 }
 
 bool WriteSetting(const char *section, const char *valueName, LONG value) {
-    HKEY key = OpenSectionKey(section);
+    HKEY key = OpenSettingsSection(section);
     if (!key) return false;
     LONG status = RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
                                  sizeof value);

@@ -249,9 +249,7 @@ TEST_CASE(retry_leaves_a_process_given_the_failed_ones_id_alone) {
     bool ended = WaitExitCode(target.program, 10000) == TargetFrameClosed;
     target.stop();
     Program bystander;
-    char arguments[64];
-    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
-    bool placed = StartProgramOnId(id, "proc_window_helper.exe", arguments, &bystander);
+    bool placed = StartBystanderOnId(id, &bystander);
     if (boxed) AnswerMessageBox(reading.box, IDRETRY);
     ui.finish(10000);
     CHECK(boxed && ended && placed);

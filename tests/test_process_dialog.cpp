@@ -426,16 +426,13 @@ TEST_CASE(stale_rows_leave_the_process_now_under_their_id_alone) {
     }
     ListSession session;
     CHECK(session.start("-l"));
-    char arguments[64];
-    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
     // One at a time: a newcomer's own threads could take the id of a row ended with it.
     for (int i = 0; i < 5; ++i) {
         DWORD id = programs[i]->pid();
         programs[i]->stop();
         Program bystander;
         HWND window = nullptr;
-        CHECK(StartProgramOnId(id, "proc_window_helper.exe", arguments, &bystander));
-        CHECK(WaitFor([&] { return (window = FindProcessTopWindow(id, nullptr, "ZvBystander")) != nullptr; }, Timeout));
+        CHECK(StartBystanderOnId(id, &bystander, &window));
         session.list.selectNone();
         CHECK(session.list.select(session.list.rowOfProcess(id), true));
         session.press(buttons[i]);
@@ -463,9 +460,7 @@ TEST_CASE(retry_after_the_id_was_given_out_starts_nothing) {
     CHECK(WaitExitCode(target.program, Timeout) == TargetFrameClosed);
     target.stop();
     Program bystander;
-    char arguments[64];
-    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
-    CHECK(StartProgramOnId(id, "proc_window_helper.exe", arguments, &bystander));
+    CHECK(StartBystanderOnId(id, &bystander));
     AnswerMessageBox(box, IDRETRY);
     CHECK(!WaitFor([] { return CountProcesses("Liftrun.exe") > 0; }, 3000));
     CHECK(bystander.running());

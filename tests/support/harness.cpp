@@ -532,6 +532,17 @@ bool StartProgramOnId(DWORD wantedId, const char *exe, const char *arguments, Pr
     return false;
 }
 
+bool StartBystanderOnId(DWORD wantedId, Program *program, HWND *window) {
+    char arguments[64];
+    snprintf(arguments, sizeof arguments, "%lu ZvBystander", GetCurrentProcessId());
+    if (!StartProgramOnId(wantedId, "proc_window_helper.exe", arguments, program)) return false;
+    HWND shown = nullptr;
+    bool found = WaitFor([&] { return (shown = FindProcessTopWindow(wantedId, nullptr, "ZvBystander")) != nullptr; },
+                         20000);
+    if (window) *window = shown;
+    return found;
+}
+
 int CountProcesses(const char *exeName) {
     int count = 0;
     ForEachProcess([&](const PROCESSENTRY32 &entry) {

@@ -160,6 +160,10 @@ bool ProcessGone(DWORD processId);
 // the system hands ids out again. False when the id did not come round in time.
 bool StartProgramOnId(DWORD wantedId, const char *exe, const char *arguments, Program *program);
 
+// A bystander with one visible window titled "ZvBystander" (proc_window_helper.exe)
+// started on the id as above; window (may be null) gets its window once shown.
+bool StartBystanderOnId(DWORD wantedId, Program *program, HWND *window = nullptr);
+
 // Number of running processes of the image name (all processes when null).
 int CountProcesses(const char *exeName = nullptr);
 

@@ -84,3 +84,15 @@ FARPROC LinkedEntryPoint(const char *library, const char *name) {
     FreeLibrary(module);
     return entry;
 }
+
+bool WindowNotResponding(HWND window, UINT timeoutMs) {
+    if (!window || !IsWindow(window)) return false;
+    typedef BOOL(WINAPI * HungFunction)(HWND window);
+    FARPROC hungEntry = LinkedEntryPoint("user32.dll", "IsHungAppWindow");
+    if (hungEntry && EntryPointAs<HungFunction>(hungEntry)(window)) return true;
+    DWORD_PTR result = 0;
+    // Abort at once when the system already counts the thread as hung, and
+    // never longer than the bound otherwise.
+    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result)) return false;
+    return IsWindow(window) != FALSE;
+}

@@ -37,6 +37,11 @@ const char *ReadCommandLineWord(const char *line, char *out, int capacity);
 // library handle is released again (the module stays loaded). Null when missing.
 FARPROC LinkedEntryPoint(const char *library, const char *name);
 
+// True when the window's program has stopped reading its messages: the
+// system's own verdict where it has one, else a WM_NULL left unanswered for
+// timeoutMs. Never waits longer than that on the other program.
+bool WindowNotResponding(HWND window, UINT timeoutMs);
+
 // An entry point taken as the function type it has.
 template <typename Function> Function EntryPointAs(FARPROC entry) {
     return reinterpret_cast<Function>(reinterpret_cast<void *>(entry));

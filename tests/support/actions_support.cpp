@@ -58,14 +58,7 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
     }
     // Let the activation of the new windows settle before anything else takes
     // the foreground or the mouse capture (a store app's content is never active).
-    if (!storeApp)
-        WaitFor(
-            [&] {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(GetForegroundWindow(), &pid);
-                return pid == target->program.pid();
-            },
-            3000);
+    if (!storeApp) WaitWindowShown(target->frame);
     target->mainThread = GetWindowThreadProcessId(target->frame, nullptr);
     if (target->worker) target->workerThread = GetWindowThreadProcessId(target->worker, nullptr);
     return true;
@@ -223,7 +216,7 @@ bool ZorvaneSession::start(const char *arguments, LONG method, LONG locale) {
 void ZorvaneSession::quit() {
     if (program.running() && main) {
         PostMessageA(main, WM_COMMAND, 202, 0);
-        program.waitExit(5000);
+        program.waitExit(15000);
     }
     program.stop();
 }

@@ -148,6 +148,20 @@ bool WaitUntil(bool (*condition)(void *), void *context, DWORD timeoutMs) {
     }
 }
 
+bool WaitWindowShown(HWND window, DWORD timeoutMs) {
+    if (!WaitFor([&] { return IsWindowVisible(window) != FALSE; }, timeoutMs)) return false;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    WaitFor(
+        [&] {
+            DWORD foreground = 0;
+            GetWindowThreadProcessId(GetForegroundWindow(), &foreground);
+            return foreground == processId;
+        },
+        3000);
+    return true;
+}
+
 void PumpMessages(DWORD milliseconds) {
     DWORD start = GetTickCount();
     do {
@@ -519,14 +533,22 @@ bool TurnQueueTo(DWORD id, DWORD deadline) {
 }  // namespace
 
 bool StartProgramOnId(DWORD wantedId, const char *exe, const char *arguments, Program *program) {
-    // Another process may take the id first: a few tries.
+    // Another process may take the id first: a few tries. Each turns the queue of
+    // free ids twice, a few hundred threads: minutes on a busy machine under qemu.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!WaitFor([&] { return ProcessGone(wantedId); }, 10000)) return false;
-        DWORD deadline = GetTickCount() + 60000;
+        if (!WaitFor([&] { return ProcessGone(wantedId); }, 30000)) {
+            printf("    id %lu still held\n", static_cast<unsigned long>(wantedId));
+            return false;
+        }
+        DWORD deadline = GetTickCount() + 240000;
         DWORD before = QueueBehindAnother(wantedId, deadline);
-        if (!before || !TurnQueueTo(before, deadline)) return false;
+        if (!before || !TurnQueueTo(before, deadline)) {
+            printf("    id %lu did not come round in time\n", static_cast<unsigned long>(wantedId));
+            return false;
+        }
         // The wanted id is now the next one handed out.
         if (StartProgram(exe, arguments, program) && program->pid() == wantedId) return true;
+        printf("    id %lu went to another (attempt %d)\n", static_cast<unsigned long>(wantedId), attempt + 1);
         program->stop();
     }
     return false;
@@ -540,7 +562,7 @@ bool StartBystanderOnId(DWORD wantedId, Program *program, HWND *window) {
     bool found = WaitFor([&] { return (shown = FindProcessTopWindow(wantedId, nullptr, "ZvBystander")) != nullptr; },
                          20000);
     if (window) *window = shown;
-    return found;
+    return found && WaitWindowShown(shown);
 }
 
 int CountProcesses(const char *exeName) {

@@ -59,6 +59,13 @@ HWND FindTopWindow(const WindowMatch &match, int *count = nullptr);
 // class when null) and title (any when null), or 0.
 HWND FindProcessTopWindow(DWORD processId, const char *className, const char *title);
 
+// Waits until the new window is shown and its activation has settled: a
+// window shown with the system's default activation takes the foreground a
+// moment later, and taking it while a click on another window is under way
+// makes that click lose its button (false when it was not shown in time; the
+// foreground is waited for 3 s at most, as a window may not be activated).
+bool WaitWindowShown(HWND window, DWORD timeoutMs = 20000);
+
 // Polls the condition every 20 ms until it holds or the time runs out.
 bool WaitUntil(bool (*condition)(void *), void *context, DWORD timeoutMs);
 template <typename F> bool WaitFor(F f, DWORD timeoutMs) {

@@ -155,7 +155,7 @@ Program *ProgramGroup::startWindowHelper(const char *title, HWND *window) {
     DWORD pid = program->pid();
     WaitFor([&] { return (*window = FindProcessTopWindow(pid, "ZvProcWindowHelper", title)) != nullptr; },
             20000);
-    return *window ? program : nullptr;
+    return *window && WaitWindowShown(*window) ? program : nullptr;
 }
 
 Program *ProgramGroup::startIdleHelper() {

@@ -56,7 +56,7 @@ bool RunAndAnswer(void (*job)(void *), void *context, int answer, MessageBoxRead
     bool shown = WaitForMessageBox(GetCurrentProcessId(), boxTimeoutMs, reading);
     if (shown) {
         // The shield step runs 100 ms after the box appears.
-        if (reading->retry) WaitFor([] { return ShieldMessagesSeen() > 0; }, 3000);
+        if (reading->retry) WaitFor([] { return ShieldMessagesSeen() > 0; }, 15000);
         AnswerMessageBox(reading->box, answer);
     }
     ui.finish(10000);

@@ -128,8 +128,8 @@ TEST_CASE(moving_to_another_window_restores_the_old_one) {
         for (int i = 0; i < 4; ++i)
             if (!PixelIs(100 + i, 300, White) || !PixelIs(250, 200 + i, White)) return false;
         return true;
-    }, 3000));
-    CHECK(WaitPixel(250, 300, White, true, 3000));
+    }, 10000));
+    CHECK(WaitPixel(250, 300, White, true, 10000));
 }
 
 namespace {
@@ -272,7 +272,7 @@ TEST_CASE(unchanged_ticks_repaint_only_every_fourth) {
         RECT rect = {left, top, left + w, top + h};
         FillRect(screen, &rect, (HBRUSH)GetStockObject(WHITE_BRUSH));
         ReleaseDC(nullptr, screen);
-        return WaitFor([&] { return PixelIs(left, row, White) && PixelIs(left + 3, row, White); }, 2000);
+        return WaitFor([&] { return PixelIs(left, row, White) && PixelIs(left + 3, row, White); }, 10000);
     };
     auto ringsGone = [&] {
         for (int i = 0; i < 4; ++i)
@@ -281,7 +281,7 @@ TEST_CASE(unchanged_ticks_repaint_only_every_fourth) {
     };
     DrawHighlight(&target, true);  // a changed tick paints at once
     CHECK_EQ(1, app.capture.RedrawPhase);
-    CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 2000));
+    CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 10000));
     for (int cycle = 0; cycle < 2; ++cycle) {
         CHECK(wipe());
         // The unchanged ticks in between paint nothing...
@@ -293,7 +293,7 @@ TEST_CASE(unchanged_ticks_repaint_only_every_fourth) {
         // ...and the fourth paints again, over whatever lies there.
         DrawHighlight(&target, false);
         CHECK_EQ(0, app.capture.RedrawPhase);
-        CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 2000));
+        CHECK(WaitFor([&] { return RingsAt(left, row, 3); }, 10000));
     }
     EraseHighlight();
     DestroyWindow(window);

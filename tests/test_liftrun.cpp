@@ -120,7 +120,7 @@ TEST_CASE(verbs_in_any_case_act_on_real_targets) {
             MessageBoxReading reading;
             if (pass == 0) {
                 snprintf(arguments, sizeof arguments, "%s %ld:%llu Unable to do it.", c.verb, (long)id, creation + 1);
-                CHECK_EQ(0, RunLiftrunProgram(arguments, &reading, 3000));
+                CHECK_EQ(0, RunLiftrunProgram(arguments, &reading, 15000));
                 CHECK(!reading.box);
                 CHECK(target.program.running() && IsWindow(target.frame) && IsWindow(target.worker));
                 snprintf(arguments, sizeof arguments, "%s %ld:%llu Unable to do it.", c.verb, (long)id, creation);

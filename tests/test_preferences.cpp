@@ -64,7 +64,7 @@ void Activate(HWND dialog) {
     ClientToScreen(dialog, &corner);
     MovePointer(corner.x, corner.y);
     Click();
-    WaitFor([&] { return GetForegroundWindow() == dialog; }, 3000);
+    WaitFor([&] { return GetForegroundWindow() == dialog; }, 10000);
 }
 
 }  // namespace
@@ -182,7 +182,7 @@ TEST_CASE(preferences_colours_and_guard) {
     for (const auto &expected : colours) {
         RECT rect;
         GetWindowRect(GetDlgItem(dialog, expected.id), &rect);
-        bool found = WaitFor([&] { return ScreenRectHasColour(rect, expected.colour); }, 3000);
+        bool found = WaitFor([&] { return ScreenRectHasColour(rect, expected.colour); }, 10000);
         if (!found) printf("    radio %d lacks its colour\n", expected.id);
         CHECK(found);
     }

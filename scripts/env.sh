@@ -1,9 +1,16 @@
-# Shared settings of the scripts: build folders, display and Wine prefix.
+# Shared settings of the scripts: build folders, displays and Wine prefixes.
 # Each may be set beforehand, so that several working copies can test at once.
 ZV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export ZV_BUILD_ROOT=${ZV_BUILD_ROOT:-$ZV_ROOT/build}
 export ZV_DISPLAY=${ZV_DISPLAY:-:99}
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-zorvane}
+# A second display and prefix, on which scripts/test.sh tests the x64 build
+# while the x86 one is tested on the first: by default 100 displays further
+# on and the first prefix's name with "-2".
+zv_display_number=${ZV_DISPLAY#:}
+export ZV_DISPLAY2=${ZV_DISPLAY2:-:$((${zv_display_number%%.*} + 100))}
+export WINEPREFIX2=${WINEPREFIX2:-$WINEPREFIX-2}
+unset zv_display_number
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
@@ -29,14 +36,17 @@ zv_source_date_epoch() {
   export SOURCE_DATE_EPOCH
 }
 
-# Starts Xvfb on ZV_DISPLAY unless a server already answers there.
+# Starts Xvfb on the display (ZV_DISPLAY when none is given) unless a server
+# already answers there, and makes it the DISPLAY of what follows.
 zv_start_display() {
-  export DISPLAY=$ZV_DISPLAY
+  local display=${1:-$ZV_DISPLAY}
+  export DISPLAY=$display
   if ! xdpyinfo >/dev/null 2>&1 && ! xset q >/dev/null 2>&1; then
-    local number=${ZV_DISPLAY#:}
+    local number=${display#:}
+    number=${number%%.*}
     rm -f "/tmp/.X${number}-lock" "/tmp/.X11-unix/X${number}"
-    Xvfb "$ZV_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    ZV_XVFB_PID=$!
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    ZV_XVFB_PIDS="${ZV_XVFB_PIDS:-} $!"
     for _ in $(seq 100); do
       [ -e "/tmp/.X11-unix/X${number}" ] && break
       sleep 0.1
@@ -44,10 +54,10 @@ zv_start_display() {
   fi
 }
 
-# Makes the Wine prefix if it is missing and keeps one wine server running.
-# No window manager runs on Xvfb: when Wine lets one manage its windows, it
-# waits about 2 s for the manager's answer each time it hides a dialog or
-# message box. The prefix's X11 driver is told to manage them itself.
+# Makes the Wine prefix WINEPREFIX if it is missing and keeps one wine server
+# running. No window manager runs on Xvfb: when Wine lets one manage its
+# windows, it waits about 2 s for the manager's answer each time it hides a
+# dialog or message box. The prefix's X11 driver is told to manage them itself.
 zv_start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
@@ -60,9 +70,13 @@ zv_start_wine() {
   # Start the prefix's services now, detached from any test's output pipe:
   # a service started by a test would hold CTest's pipe open.
   wine wineboot >/dev/null 2>&1 </dev/null || true
+  ZV_WINEPREFIXES="${ZV_WINEPREFIXES:-} $WINEPREFIX"
 }
 
+# Ends the wine servers of the prefixes started here and the Xvfb servers
+# started here.
 zv_stop() {
-  wineserver -k >/dev/null 2>&1 || true
-  if [ -n "${ZV_XVFB_PID:-}" ]; then kill "$ZV_XVFB_PID" 2>/dev/null || true; fi
+  local prefix pid
+  for prefix in ${ZV_WINEPREFIXES:-$WINEPREFIX}; do WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; done
+  for pid in ${ZV_XVFB_PIDS:-}; do kill "$pid" 2>/dev/null || true; done
 }

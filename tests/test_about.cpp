@@ -69,7 +69,7 @@ TEST_CASE(about_link_font_is_one_underlined_font_at_a_time) {
     InProcessDialog about;
     CHECK(about.open(10200, AboutDialogProc));
     CHECK(App().ActiveDialog == about.dialog);
-    CHECK(WaitFor([] { return App().LinkFont != nullptr; }, 5000));
+    CHECK(WaitFor([] { return App().LinkFont != nullptr; }, 15000));
 
     HFONT font = App().LinkFont;
     LOGFONTA described;
@@ -110,12 +110,12 @@ TEST_CASE(about_cursor_is_the_hand_over_the_link_only) {
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     POINT link = Centre(about.link());
     MovePointer(link.x, link.y);
-    CHECK(WaitFor([&] { return GetCursor() == hand; }, 5000));
+    CHECK(WaitFor([&] { return GetCursor() == hand; }, 15000));
     POINT empty = EmptyPoint(about.dialog);
     MovePointer(empty.x, empty.y);
-    CHECK(WaitFor([&] { return GetCursor() == arrow; }, 5000));
+    CHECK(WaitFor([&] { return GetCursor() == arrow; }, 15000));
     MovePointer(link.x, link.y);
-    CHECK(WaitFor([&] { return GetCursor() == hand; }, 5000));
+    CHECK(WaitFor([&] { return GetCursor() == hand; }, 15000));
 }
 
 TEST_CASE(about_release_opens_the_link_text_only_over_the_link) {
@@ -156,7 +156,7 @@ TEST_CASE(update_dialogs_link_to_the_download_page) {
         char link[512];
         GetDlgItemTextA(update.dialog, 1005, link, sizeof link);
         CHECK_STR(ZORVANE_DOWNLOAD_PAGE, link);
-        CHECK(WaitFor([] { return App().LinkFont != nullptr; }, 5000));
+        CHECK(WaitFor([] { return App().LinkFont != nullptr; }, 15000));
         update.close();
         CHECK(App().LinkFont == nullptr);
         CHECK(App().ActiveDialog == nullptr);
@@ -181,7 +181,7 @@ TEST_CASE(about_in_program_opens_link_and_guards_other_dialogs) {
 
     // Preferences, the process list and the About command bring the About box forward.
     ShowWindow(about, SW_MINIMIZE);
-    CHECK(WaitFor([&] { return IsIconic(about) != FALSE; }, 5000));
+    CHECK(WaitFor([&] { return IsIconic(about) != FALSE; }, 15000));
     CHECK(SendCommand(window, 203));
     CHECK(!IsIconic(about));
     CHECK(SendCommand(window, 207));

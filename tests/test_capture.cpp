@@ -63,7 +63,7 @@ TEST_CASE(hot_key_starts_and_escape_or_secondary_button_abort) {
     bool ended = session.ended("Abort end capture\n");
     ReleaseHeldKeys();
     CHECK(ended);
-    CHECK(WaitPixel(BoxLeft, BoxTop, RGB(255, 255, 255), true, 5000));  // outline erased
+    CHECK(WaitPixel(BoxLeft, BoxTop, RGB(255, 255, 255), true, 15000));  // outline erased
 
     ClearDebugTexts();
     CHECK(session.startByHotKey());

@@ -53,7 +53,7 @@ LONG StoredMethod() {
 // Clicks a button and waits until the dialog has handled the click.
 bool ClickCheck(HWND dialog, int id, bool checked = true) {
     ClickControl(dialog, id);
-    return WaitFor([&] { return Checked(dialog, id) == checked; }, 5000);
+    return WaitFor([&] { return Checked(dialog, id) == checked; }, 15000);
 }
 
 // Gives the dialog the keyboard by clicking an empty corner of it.
@@ -189,7 +189,7 @@ TEST_CASE(preferences_colours_and_guard) {
 
     // About, the update check and Preferences itself bring this dialog forward.
     ShowWindow(dialog, SW_MINIMIZE);
-    CHECK(WaitFor([&] { return IsIconic(dialog) != FALSE; }, 5000));
+    CHECK(WaitFor([&] { return IsIconic(dialog) != FALSE; }, 15000));
     CHECK(SendCommand(zorvane.window, 201));
     CHECK(!IsIconic(dialog));
     CHECK(SendCommand(zorvane.window, 203));

@@ -107,7 +107,7 @@ TEST_CASE(accelerators_act_while_main_window_has_focus) {
     PressHotKey();
     CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 10000));
     CHECK(EndCaptureOf(window));
-    CHECK(WaitFor([&] { return FocusOfThreadOf(window) == window; }, 5000));
+    CHECK(WaitFor([&] { return FocusOfThreadOf(window) == window; }, 15000));
 
     PressWith(VK_LCONTROL, 'X');
     CHECK(WaitFor([&] { return CaptureWindowOf(window) == window; }, 10000));

@@ -72,15 +72,15 @@ TEST_CASE(main_window_keeps_no_size_whatever_moves_or_shows_it) {
     HWND window;
     CHECK(StartZorvaneReady("", &zorvane, &window, &tray));
     ShowWindow(window, SW_SHOWNORMAL);
-    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 5000));
+    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 15000));
     SetWindowPos(window, HWND_TOP, 100, 120, 300, 200, SWP_SHOWWINDOW);
-    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 5000));
+    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 15000));
     MoveWindow(window, 50, 60, 400, 300, TRUE);
-    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 5000));
+    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 15000));
     ShowWindow(window, SW_MAXIMIZE);
-    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 5000));
+    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 15000));
     ShowWindow(window, SW_RESTORE);
-    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 5000));
+    CHECK(WaitFor([&] { return WindowRectIs(window, 0, 0, 0, 0); }, 15000));
     CHECK(tray.fence(window));
     CHECK(zorvane.running());
 }

@@ -212,7 +212,7 @@ TEST_CASE(store_app_frame_names_the_app_inside_it) {
 
     // A frame without its app's content (a suspended app) is the host's.
     app.stop();
-    CHECK(WaitFor([&] { return !IsWindow(content); }, 5000));
+    CHECK(WaitFor([&] { return !IsWindow(content); }, 15000));
     CHECK(PointAtCenter(titleBar));
     int result = 0;
     TargetWindow target = Resolve(true, &result);

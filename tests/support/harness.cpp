@@ -300,7 +300,7 @@ bool PointAt(int x, int y, HWND expected) {
             settled = there ? settled + 1 : 0;
             return settled >= 2;
         },
-        5000);
+        15000);
 }
 
 void MouseButton(bool left, bool down) {
@@ -490,7 +490,7 @@ DWORD WINAPI EndAtOnce(void *) { return 0; }
 // Frees a thread's id: the id goes back once the thread has ended and its last
 // handle is closed, at the end of the queue of free ids.
 void FreeThreadId(HANDLE thread) {
-    WaitForSingleObject(thread, 5000);
+    WaitForSingleObject(thread, 30000);
     CloseHandle(thread);
 }
 

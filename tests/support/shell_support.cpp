@@ -100,7 +100,7 @@ bool FakeTray::watched() {
     probe.hWnd = window_;
     probe.uID = 0x7A7A;
     Shell_NotifyIconA(NIM_MODIFY, &probe);
-    bool arrived = WaitFor([&] { return countSince(before, NIM_MODIFY, window_) > 0; }, 5000);
+    bool arrived = WaitFor([&] { return countSince(before, NIM_MODIFY, window_) > 0; }, 15000);
     count_ = before;
     return arrived;
 }

@@ -16,7 +16,7 @@
 
 namespace {
 
-const DWORD Timeout = 20000;
+const DWORD Timeout = 60000;  // a fill under qemu on a busy machine takes long
 
 // One running Zorvane with its process list open, in English.
 struct ListSession {

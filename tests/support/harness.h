@@ -32,10 +32,10 @@ bool StartProgram(const char *exe, const char *arguments, Program *program);
 
 // Starts Zorvane.exe with the arguments and waits for its main window.
 bool StartZorvane(const char *arguments, Program *program, HWND *mainWindow,
-                  DWORD timeoutMs = 20000);
+                  DWORD timeoutMs = 60000);
 
 // Waits until Zorvane's message loop answers a sent WM_NULL (start-up is over).
-bool WaitZorvaneLoop(HWND mainWindow, DWORD timeoutMs = 20000);
+bool WaitZorvaneLoop(HWND mainWindow, DWORD timeoutMs = 60000);
 
 // Zorvane's hidden main window ("ZORVANE" / "Zorvane") in the process, or 0.
 HWND FindZorvaneWindow(DWORD processId);

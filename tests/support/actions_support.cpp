@@ -51,7 +51,7 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
                          (!withWorker || (target->worker && IsWindowVisible(target->worker)));
             return shown || !target->program.running();
         },
-        15000);
+        60000);
     if (!ready || !target->frame || (withWorker && !target->worker)) {
         target->stop();
         return false;

@@ -10,7 +10,9 @@
 
 #include <initializer_list>
 
+#include "actions/identity.h"
 #include "check.h"
+#include "liftrun/liftrun_tree.h"
 #include "harness.h"
 #include "process_list_support.h"
 
@@ -283,4 +285,23 @@ TEST_CASE(filter_path_and_status_as_the_list_shows_them) {
     // Escape again, the box empty, closes the dialog as ever.
     PressKey(VK_ESCAPE);
     CHECK(WaitWindowGone(session.dialog, Timeout));
+}
+
+TEST_CASE(liftrun_ends_only_the_listed_members_that_are_still_the_ones_named) {
+    ProgramGroup helpers;
+    Program *listed = helpers.startIdleHelper();
+    Program *replaced = helpers.startIdleHelper();
+    CHECK(listed && replaced);
+    CreationTime created = CurrentProcessCreationTime(listed->pid(), nullptr);
+    CreationTime other = CurrentProcessCreationTime(replaced->pid(), nullptr) + 1;
+    CHECK(created != 0);
+    char list[200];
+    // An item without its creation time, one that is no item, one named with
+    // another creation time, and the one to end.
+    snprintf(list, sizeof list, "%lu,x:1,%lu:%llu,%lu:%llu", replaced->pid(), replaced->pid(), other, listed->pid(),
+             created);
+    CHECK(IsKillTreeVerb("-KillTree") && !IsKillTreeVerb("-killps"));
+    CHECK(EndListedProcesses(list));
+    CHECK(listed->waitExit(Timeout));
+    CHECK(Running(replaced->pid()));
 }

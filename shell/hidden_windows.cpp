@@ -12,13 +12,9 @@
 
 static_assert(IDC_CMD_HIDDEN_LAST - IDC_CMD_HIDDEN_FIRST + 1 == HiddenWindowLimit,
               "one submenu command per listed window");
+static_assert(static_cast<int>(HiddenWindowLimit) == static_cast<int>(KeptEntryLimit), "the list holds what the submenu shows");
 
 namespace {
-
-struct HiddenWindowList {
-    KeptEntry entries[HiddenWindowLimit];
-    int count;
-};
 
 // Titles longer than this are cut in the menu, so that an entry stays readable.
 enum { TitleShown = 60 };
@@ -38,10 +34,6 @@ bool StillHidden(const KeptEntry &entry) {
     return owner == entry.processId && SameProcessStillThere(owner, entry.created);
 }
 
-void LoadHiddenWindows(HiddenWindowList *list) {
-    list->count = LoadKeptEntries(HIDDEN_WINDOWS_SECTION, StillHidden, list->entries, HiddenWindowLimit);
-}
-
 // Back on the screen as the user left it (a minimised window restored), in
 // front. Dropped first: whoever sees the window again no longer finds it listed.
 void ShowAndForget(HWND window) {
@@ -49,9 +41,6 @@ void ShowAndForget(HWND window) {
     ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(window);
 }
-
-// The first submenu of the tray menu.
-HMENU HiddenWindowsMenu(HMENU trayMenu) { return TraySubmenu(trayMenu, 0); }
 
 // Cuts the text after TitleShown characters (not bytes), ending it with "...".
 void CutTitle(char *title) {
@@ -75,6 +64,10 @@ void EntryLabel(const KeptEntry &entry, char *label, int capacity) {
     MenuItemText(text, label, capacity);
 }
 
+// The first submenu of the tray menu.
+const KeptList HiddenWindows = {HIDDEN_WINDOWS_SECTION, StillHidden, EntryLabel, 0, IDC_CMD_HIDDEN_FIRST,
+                                IDC_CMD_HIDDEN_LAST, IDC_CMD_HIDDEN_SHOW_ALL, IDS_HIDDEN_SHOW_ALL};
+
 }  // namespace
 
 bool HideAndRemember(HWND window) {
@@ -83,9 +76,8 @@ bool HideAndRemember(HWND window) {
         ShowWindow(window, SW_HIDE);
         return true;
     }
-    HiddenWindowList list;
-    LoadHiddenWindows(&list);
-    if (list.count >= HiddenWindowLimit) {
+    KeptEntry entries[KeptEntryLimit];
+    if (LoadKeptList(HiddenWindows, entries) >= HiddenWindowLimit) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }
@@ -99,33 +91,17 @@ bool HideAndRemember(HWND window) {
     return false;
 }
 
-void FillHiddenWindowsMenu(HMENU trayMenu) {
-    HiddenWindowList list;
-    LoadHiddenWindows(&list);
-    static char labels[HiddenWindowLimit][1024];
-    const char *texts[HiddenWindowLimit];
-    for (int i = 0; i < list.count; ++i) {
-        EntryLabel(list.entries[i], labels[i], sizeof labels[i]);
-        texts[i] = labels[i];
-    }
-    FillKeptEntriesMenu(HiddenWindowsMenu(trayMenu), texts, list.entries, list.count, IDC_CMD_HIDDEN_FIRST,
-                        IDC_CMD_HIDDEN_SHOW_ALL, IDS_HIDDEN_SHOW_ALL);
-}
+void FillHiddenWindowsMenu(HMENU trayMenu) { FillKeptListMenu(trayMenu, HiddenWindows); }
 
 bool OnHiddenWindowCommand(HMENU trayMenu, int commandId) {
-    if (commandId < IDC_CMD_HIDDEN_FIRST || commandId > IDC_CMD_HIDDEN_LAST) return false;
-    DWORD key = 0;
-    if (!KeptEntryOfCommand(HiddenWindowsMenu(trayMenu), commandId, &key)) return true;
-    // Read again: the entry is shown only if it still passes the checks now.
-    HiddenWindowList list;
-    LoadHiddenWindows(&list);
-    int index = FindKeptEntry(list.entries, list.count, key);
-    if (index >= 0) ShowAndForget(WindowOf(list.entries[index]));
+    KeptEntry entry;
+    if (!KeptEntryOfCommand(trayMenu, HiddenWindows, commandId, &entry)) return false;
+    if (entry.key) ShowAndForget(WindowOf(entry));
     return true;
 }
 
 void ShowAllHiddenWindows() {
-    HiddenWindowList list;
-    LoadHiddenWindows(&list);
-    for (int i = 0; i < list.count; ++i) ShowAndForget(WindowOf(list.entries[i]));
+    KeptEntry entries[KeptEntryLimit];
+    int count = LoadKeptList(HiddenWindows, entries);
+    for (int i = 0; i < count; ++i) ShowAndForget(WindowOf(entries[i]));
 }

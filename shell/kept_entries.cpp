@@ -163,27 +163,46 @@ HMENU TraySubmenu(HMENU trayMenu, int rank) {
     return nullptr;
 }
 
-void FillKeptEntriesMenu(HMENU menu, const char *const *labels, const KeptEntry *entries, int count,
-                         UINT firstCommand, UINT allCommand, UINT allString) {
+int LoadKeptList(const KeptList &list, KeptEntry *entries) {
+    return LoadKeptEntries(list.section, list.check, entries, KeptEntryLimit);
+}
+
+void FillKeptListMenu(HMENU trayMenu, const KeptList &list) {
+    HMENU menu = TraySubmenu(trayMenu, list.rank);
     if (!menu) return;
     while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+    KeptEntry entries[KeptEntryLimit];
+    int count = LoadKeptList(list, entries);
     if (count == 0) {
         AppendLocalItem(menu, MF_STRING | MF_GRAYED, 0, IDS_HIDDEN_NONE);
         return;
     }
-    for (int i = 0; i < count; ++i) AppendEntry(menu, i, firstCommand + i, labels[i], entries[i].key);
+    for (int i = 0; i < count; ++i) {
+        char label[KeptLabelCapacity];
+        list.label(entries[i], label, sizeof label);
+        AppendEntry(menu, i, list.firstCommand + i, label, entries[i].key);
+    }
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendLocalItem(menu, MF_STRING, allCommand, allString);
+    AppendLocalItem(menu, MF_STRING, list.allCommand, list.allString);
 }
 
-bool KeptEntryOfCommand(HMENU menu, int commandId, DWORD *key) {
+bool KeptEntryOfCommand(HMENU trayMenu, const KeptList &list, int commandId, KeptEntry *entry) {
+    if (commandId < static_cast<int>(list.firstCommand) || commandId > static_cast<int>(list.lastCommand))
+        return false;
+    ZeroMemory(entry, sizeof *entry);
     MENUITEMINFOA item;
     ZeroMemory(&item, sizeof item);
     item.cbSize = sizeof item;
     item.fMask = MIIM_DATA;
-    if (!menu || !GetMenuItemInfoA(menu, static_cast<UINT>(commandId), FALSE, &item)) return false;
-    *key = static_cast<DWORD>(item.dwItemData);
-    return *key != 0;
+    HMENU menu = TraySubmenu(trayMenu, list.rank);
+    if (!menu || !GetMenuItemInfoA(menu, static_cast<UINT>(commandId), FALSE, &item) || !item.dwItemData)
+        return true;
+    // Read again: the entry counts only if it still passes the check now.
+    KeptEntry entries[KeptEntryLimit];
+    int count = LoadKeptList(list, entries);
+    int index = FindKeptEntry(entries, count, static_cast<DWORD>(item.dwItemData));
+    if (index >= 0) *entry = entries[index];
+    return true;
 }
 
 void MenuItemText(const char *text, char *out, int capacity) {

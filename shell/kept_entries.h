@@ -38,15 +38,34 @@ bool SameProcessStillThere(DWORD processId, CreationTime created);
 // The submenu at the given rank among the tray menu's submenus (0: the first), or 0.
 HMENU TraySubmenu(HMENU trayMenu, int rank);
 
-// Empties the submenu and lists the labels as items firstCommand, firstCommand
-// + 1... each carrying its entry's key, then a separator and the command that
-// acts on all; or one greyed "(none)" when there are none.
-void FillKeptEntriesMenu(HMENU menu, const char *const *labels, const KeptEntry *entries, int count,
-                         UINT firstCommand, UINT allCommand, UINT allString);
+// At most this many entries are kept in a list: one submenu command each.
+enum { KeptEntryLimit = 64, KeptLabelCapacity = 1024 };
 
-// The key that the submenu's item of the command carries; false when the
-// command is not one of its items.
-bool KeptEntryOfCommand(HMENU menu, int commandId, DWORD *key);
+// One list: its section, the check its entries must still pass, the label of
+// an entry in the submenu, the submenu's rank among the tray menu's submenus,
+// its commands (the first entry's, the last possible one's, the one that acts
+// on all) and the text of the last.
+struct KeptList {
+    const char *section;
+    KeptEntryCheck check;
+    void (*label)(const KeptEntry &entry, char *label, int capacity);
+    int rank;
+    UINT firstCommand, lastCommand, allCommand, allString;
+};
+
+// Reads the list (dropping the entries that fail the check) into entries,
+// which holds KeptEntryLimit; returns the count.
+int LoadKeptList(const KeptList &list, KeptEntry *entries);
+
+// Rebuilds the list's submenu: one item per entry, each carrying its entry's
+// key, then a separator and the command that acts on all; or one greyed
+// "(none)" when there are none.
+void FillKeptListMenu(HMENU trayMenu, const KeptList &list);
+
+// For a command of the submenu's entry items: true, and entry gets the entry
+// that the item names, read again now (its key 0 when it no longer passes the
+// check). False when the command is none of the list's.
+bool KeptEntryOfCommand(HMENU trayMenu, const KeptList &list, int commandId, KeptEntry *entry);
 
 // The text as a menu item shows it: a menu takes a lone "&" as the mark of a
 // shortcut letter ("&&" shows one) and a tab as the start of a shortcut's name.

@@ -10,23 +10,13 @@
 
 static_assert(IDC_CMD_SUSPENDED_LAST - IDC_CMD_SUSPENDED_FIRST + 1 == SuspendedProgramLimit,
               "one submenu command per listed program");
+static_assert(static_cast<int>(SuspendedProgramLimit) == static_cast<int>(KeptEntryLimit), "the list holds what the submenu shows");
 
 namespace {
 
 typedef LONG(WINAPI *ProcessStateFunction)(HANDLE process);
 
-struct SuspendedList {
-    KeptEntry entries[SuspendedProgramLimit];
-    int count;
-};
-
 bool StillThere(const KeptEntry &entry) { return SameProcessStillThere(entry.processId, entry.created); }
-
-void LoadSuspended(SuspendedList *list) {
-    list->count = LoadKeptEntries(SUSPENDED_PROGRAMS_SECTION, StillThere, list->entries, SuspendedProgramLimit);
-}
-
-HMENU SuspendedProgramsMenu(HMENU trayMenu) { return TraySubmenu(trayMenu, 1); }
 
 // Resumes the listed program when the id still names it, and drops it from the
 // list once resumed; a program that cannot be opened stays listed.
@@ -46,6 +36,10 @@ void EntryLabel(const KeptEntry &entry, char *label, int capacity) {
     MenuItemText(text, label, capacity);
 }
 
+// The second submenu of the tray menu.
+const KeptList SuspendedPrograms = {SUSPENDED_PROGRAMS_SECTION, StillThere, EntryLabel, 1, IDC_CMD_SUSPENDED_FIRST,
+                                    IDC_CMD_SUSPENDED_LAST, IDC_CMD_RESUME_ALL, IDS_RESUME_ALL};
+
 }  // namespace
 
 // ntdll is in every process and is the system's own: it is found, not loaded.
@@ -55,17 +49,11 @@ bool SetProcessSuspended(HANDLE process, bool suspend) {
     return process && entry && EntryPointAs<ProcessStateFunction>(entry)(process) >= 0;
 }
 
-bool IsRememberedSuspended(DWORD processId) {
-    SuspendedList list;
-    LoadSuspended(&list);
-    return FindKeptEntry(list.entries, list.count, processId) >= 0;
-}
-
 bool SuspendAndRemember(HANDLE process, DWORD processId) {
-    SuspendedList list;
-    LoadSuspended(&list);
-    if (FindKeptEntry(list.entries, list.count, processId) >= 0) return true;
-    if (list.count >= SuspendedProgramLimit) {
+    KeptEntry entries[KeptEntryLimit];
+    int count = LoadKeptList(SuspendedPrograms, entries);
+    if (FindKeptEntry(entries, count, processId) >= 0) return true;
+    if (count >= SuspendedProgramLimit) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }
@@ -83,33 +71,17 @@ bool ResumeAndForget(HANDLE process, DWORD processId) {
     return true;
 }
 
-void FillSuspendedProgramsMenu(HMENU trayMenu) {
-    SuspendedList list;
-    LoadSuspended(&list);
-    static char labels[SuspendedProgramLimit][300];
-    const char *texts[SuspendedProgramLimit];
-    for (int i = 0; i < list.count; ++i) {
-        EntryLabel(list.entries[i], labels[i], sizeof labels[i]);
-        texts[i] = labels[i];
-    }
-    FillKeptEntriesMenu(SuspendedProgramsMenu(trayMenu), texts, list.entries, list.count, IDC_CMD_SUSPENDED_FIRST,
-                        IDC_CMD_RESUME_ALL, IDS_RESUME_ALL);
-}
+void FillSuspendedProgramsMenu(HMENU trayMenu) { FillKeptListMenu(trayMenu, SuspendedPrograms); }
 
 bool OnSuspendedProgramCommand(HMENU trayMenu, int commandId) {
-    if (commandId < IDC_CMD_SUSPENDED_FIRST || commandId > IDC_CMD_SUSPENDED_LAST) return false;
-    DWORD key = 0;
-    if (!KeptEntryOfCommand(SuspendedProgramsMenu(trayMenu), commandId, &key)) return true;
-    // Read again: the program is resumed only if it is still the one listed.
-    SuspendedList list;
-    LoadSuspended(&list);
-    int index = FindKeptEntry(list.entries, list.count, key);
-    if (index >= 0) ResumeEntry(list.entries[index]);
+    KeptEntry entry;
+    if (!KeptEntryOfCommand(trayMenu, SuspendedPrograms, commandId, &entry)) return false;
+    if (entry.key) ResumeEntry(entry);
     return true;
 }
 
 void ResumeAllSuspendedPrograms() {
-    SuspendedList list;
-    LoadSuspended(&list);
-    for (int i = 0; i < list.count; ++i) ResumeEntry(list.entries[i]);
+    KeptEntry entries[KeptEntryLimit];
+    int count = LoadKeptList(SuspendedPrograms, entries);
+    for (int i = 0; i < count; ++i) ResumeEntry(entries[i]);
 }

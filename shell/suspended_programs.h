@@ -31,9 +31,6 @@ bool SuspendAndRemember(HANDLE process, DWORD processId);
 // Resumes the held process and drops it from the list; false when the resume failed.
 bool ResumeAndForget(HANDLE process, DWORD processId);
 
-// True when the process is listed as suspended by Zorvane.
-bool IsRememberedSuspended(DWORD processId);
-
 // Rebuilds the submenu (the tray menu's second) from the list after dropping
 // the entries whose process is gone or replaced: one item per program ("<exe>
 // (<id>)"), a separator and "Resume all", or one greyed "(none)".

@@ -112,8 +112,13 @@ bool Grows(const char *path) {
     return WaitFor([&] { return FileSize(path) > before; }, Timeout);
 }
 
-void TestArguments(const char *role, const char *file, char *out, int capacity) {
-    snprintf(out, capacity, "%lu %s %s", GetCurrentProcessId(), role, file ? file : "");
+// Starts proc_tree_helper.exe in the role; with a file name, file gets the
+// path of that (emptied) file in the temporary folder, handed to the helper.
+bool StartTreeHelper(const char *role, const char *fileName, char *file, Program *program) {
+    char arguments[MAX_PATH + 64];
+    if (fileName) TempFile(fileName, file, MAX_PATH);
+    snprintf(arguments, sizeof arguments, "%lu %s %s", GetCurrentProcessId(), role, fileName ? file : "");
+    return StartProgram("proc_tree_helper.exe", arguments, program);
 }
 
 int SuspendedValues() {
@@ -132,11 +137,9 @@ int SuspendedValues() {
 TEST_CASE(tree_kill_ends_the_tree_and_not_an_older_process_under_a_reused_parent_id) {
     // root -> branch -> leaf, and root -> orphaner -> leaf, the orphaner gone
     // and its id then given to an unrelated, newer process.
-    char file[MAX_PATH], arguments[MAX_PATH + 64];
-    TempFile("zv_tree", file, sizeof file);
-    TestArguments("tree", file, arguments, sizeof arguments);
+    char file[MAX_PATH];
     Program root;
-    CHECK(StartProgram("proc_tree_helper.exe", arguments, &root));
+    CHECK(StartTreeHelper("tree", "zv_tree", file, &root));
     DWORD orphanerId = 0, orphanId = 0;
     CHECK(WaitFor([&] {
         FILE *in = fopen(file, "r");
@@ -174,10 +177,8 @@ TEST_CASE(tree_kill_ends_the_tree_and_not_an_older_process_under_a_reused_parent
 }
 
 TEST_CASE(children_started_while_the_tree_ends_are_caught) {
-    char arguments[64];
-    TestArguments("spawnroot", nullptr, arguments, sizeof arguments);
     Program root;
-    CHECK(StartProgram("proc_tree_helper.exe", arguments, &root));
+    CHECK(StartTreeHelper("spawnroot", nullptr, nullptr, &root));
     DWORD spawner[4], leaves[64];
     CHECK(WaitFor([&] { return ChildrenOf(root.pid(), spawner, 4) == 1 && ChildrenOf(spawner[0], leaves, 64) >= 3; },
                   Timeout));
@@ -196,11 +197,9 @@ TEST_CASE(children_started_while_the_tree_ends_are_caught) {
 }
 
 TEST_CASE(suspend_stops_a_program_and_the_tray_resumes_it_after_a_restart) {
-    char file[MAX_PATH], arguments[MAX_PATH + 64];
-    TempFile("zv_ticker", file, sizeof file);
-    TestArguments("ticker", file, arguments, sizeof arguments);
+    char file[MAX_PATH];
     Program ticker;
-    CHECK(StartProgram("proc_tree_helper.exe", arguments, &ticker));
+    CHECK(StartTreeHelper("ticker", "zv_ticker", file, &ticker));
     CHECK(Grows(file));
 
     TreeSession session;
@@ -239,10 +238,8 @@ TEST_CASE(filter_path_and_status_as_the_list_shows_them) {
     ProgramGroup helpers;
     Program *first = helpers.startIdleHelper();
     Program *second = helpers.startIdleHelper();
-    char arguments[64];
-    TestArguments("leaf", nullptr, arguments, sizeof arguments);
-    Program *leaf = helpers.start("proc_tree_helper.exe", arguments);
-    CHECK(first && second && leaf);
+    Program leafProgram, *leaf = &leafProgram;
+    CHECK(first && second && StartTreeHelper("leaf", nullptr, nullptr, leaf));
     TreeSession session;
     CHECK(session.start());
     char text[512], expected[MAX_PATH];

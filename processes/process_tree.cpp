@@ -122,8 +122,9 @@ bool Confirmed(HWND owner, const TreeMember &root, int count) {
 }
 
 // Guards, suspends and ends the members not handled yet, then waits (bounded)
-// until the ended ones are gone.
-void EndNewMembers(HWND owner, ProcessTree *members) {
+// until the ended ones are gone. A root that the guard keeps keeps its whole
+// tree: nothing is ended then, and false is returned.
+bool EndNewMembers(HWND owner, ProcessTree *members) {
     int first = members->count;
     for (int i = 0; i < members->count; ++i) {
         TreeMember &member = members->members[i];
@@ -133,6 +134,7 @@ void EndNewMembers(HWND owner, ProcessTree *members) {
         EndingRisk risk = ProcessEndingRisk(member.process, member.processId);
         if (!ConsentToEnding(owner, risk, member.name)) member.refused = true;
         else if (member.canEnd) SetProcessSuspended(member.process, true);
+        if (i == 0 && member.refused) return false;
     }
     for (int i = first; i < members->count; ++i)
         if (members->members[i].canEnd && !members->members[i].refused) TerminateProcess(members->members[i].process, 0);
@@ -142,6 +144,7 @@ void EndNewMembers(HWND owner, ProcessTree *members) {
         if (members->members[i].canEnd && !members->members[i].refused && static_cast<LONG>(left) > 0)
             WaitForSingleObject(members->members[i].process, left);
     }
+    return true;
 }
 
 // The members that could not be opened for ending (not those the guard kept),
@@ -151,7 +154,7 @@ int FailedMembersList(const ProcessTree &members, char *out, int capacity) {
     out[0] = 0;
     for (int i = 0; i < members.count; ++i) {
         const TreeMember &member = members.members[i];
-        if (member.canEnd || member.refused) continue;
+        if (!member.handled || member.canEnd || member.refused) continue;
         int written = FormatText(out + length, capacity - length, "%s%lu:%I64u", failed ? "," : "",
                                  static_cast<unsigned long>(member.processId), member.created);
         if (written < 0) break;
@@ -182,12 +185,12 @@ bool EndProcessTree(HWND owner, DWORD rootId, CreationTime rootCreated) {
     AddChildren(&tree, snapshot);
     bool confirmed = Confirmed(owner, tree.members[0], tree.count);
     for (int round = 0; confirmed && round < RoundLimit; ++round) {
-        EndNewMembers(owner, &tree);
+        if (!EndNewMembers(owner, &tree)) break;
         if (!TakeSnapshot(&snapshot) || AddChildren(&tree, snapshot) == 0) break;
     }
     bool rootEnded = confirmed && tree.members[0].canEnd && !tree.members[0].refused;
     char list[ProcessTreeCapacity * 34];
-    if (confirmed && FailedMembersList(tree, list, sizeof list) > 0)
+    if (confirmed && !tree.members[0].refused && FailedMembersList(tree, list, sizeof list) > 0)
         ReportFailureWithTargets(owner, IDS_KILL_TREE_FAILED, KILL_TREE_VERB, list);
     for (int i = 0; i < tree.count; ++i) CloseMember(&tree.members[i]);
     return rootEnded;

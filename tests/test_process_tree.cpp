@@ -302,3 +302,29 @@ TEST_CASE(liftrun_ends_only_the_listed_members_that_are_still_the_ones_named) {
     CHECK(listed->waitExit(Timeout));
     CHECK(Running(replaced->pid()));
 }
+
+TEST_CASE(a_tree_whose_root_windows_needs_is_left_whole) {
+    // Wine's services.exe lies in the system folder: the guard keeps it, and
+    // with it the services it started.
+    DWORD services = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (_stricmp(entry.szExeFile, "services.exe") == 0) services = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    DWORD children[16];
+    CHECK(services != 0);
+    int childCount = ChildrenOf(services, children, 16);
+    CHECK(childCount > 0);
+    TreeSession session;
+    CHECK(session.start());
+    CHECK(session.press(services, 1014));
+    MessageBoxReading box;
+    CHECK(WaitForMessageBox(session.zorvane.pid(), Timeout, &box));
+    AnswerMessageBox(box.box, IDYES);
+    CHECK(WaitWindowGone(box.box, Timeout));
+    CHECK(WaitFor([&] { return session.list.count() > 0 && !session.list.selected(session.row(services)); }, Timeout));
+    CHECK(Running(services));
+    for (int i = 0; i < childCount; ++i) CHECK(Running(children[i]));
+}

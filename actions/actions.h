@@ -40,6 +40,11 @@ void ReportActionFailure(UINT messageId, const char *verb, LONG id, CreationTime
 // activation returns to it. Liftrun is still started over the main window.
 void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id, CreationTime creation);
 
+// The failure box for several targets at once: Retry starts Liftrun with the
+// verb, the targets' text (a list Liftrun reads and checks item by item) and
+// the message shown.
+void ReportFailureWithTargets(HWND owner, UINT messageId, const char *verb, const char *targets);
+
 // Full path of Liftrun.exe in Zorvane's own directory; false when it is not there.
 bool LiftrunProgramPath(char *out, int capacity);
 
@@ -47,6 +52,9 @@ bool LiftrunProgramPath(char *out, int capacity);
 // shell accepted the request.
 bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id, CreationTime creation,
                           const char *message);
+
+// Starts programFile with "runas" and the parameters as they are.
+bool StartLiftrunWithParameters(HWND owner, const char *programFile, const char *parameters);
 
 // Formats "<verb> <id> <message>", the id followed by ":<creation time>" when
 // that is known; returns false when it does not fit.

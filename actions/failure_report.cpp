@@ -18,15 +18,38 @@ void ReportActionFailure(UINT messageId, const char *verb, LONG id, CreationTime
     ReportActionFailureOwned(App().mainWindow, messageId, verb, id, creation);
 }
 
-void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id, CreationTime creation) {
+namespace {
+
+// Shows the failure box; true when the user asked for the retry. message gets
+// the text shown (a longer text is cut to 99 characters).
+bool AskForRetry(HWND owner, UINT messageId, char *message, int capacity) {
     Application &app = App();
-    char message[100];  // a longer text is cut to 99 characters
-    LoadLocalString(messageId, message, sizeof message);
+    LoadLocalString(messageId, message, capacity);
     bool elevate = CanElevate();
     // The box's own loop runs the timer, which finds the box and shields Retry.
     if (elevate) SetTimer(app.mainWindow, ShieldTimer, 100, nullptr);
-    int answer = MessageBoxA(owner, message, app.productName, elevate ? MB_RETRYCANCEL : MB_OK);
-    if (answer != IDRETRY) return;
+    return MessageBoxA(owner, message, app.productName, elevate ? MB_RETRYCANCEL : MB_OK) == IDRETRY;
+}
+
+}  // namespace
+
+void ReportFailureWithTargets(HWND owner, UINT messageId, const char *verb, const char *targets) {
+    char message[100], program[MAX_PATH];
+    if (!AskForRetry(owner, messageId, message, sizeof message) || !LiftrunProgramPath(program, sizeof program))
+        return;
+    // Liftrun checks each target's identity itself: the list goes as it is.
+    int capacity = (int)(strlen(verb) + strlen(targets) + strlen(message)) + 3;
+    char *parameters = static_cast<char *>(malloc(capacity));
+    if (!parameters) return;
+    if (FormatText(parameters, capacity, "%s %s %s", verb, targets, message) >= 0)
+        StartLiftrunWithParameters(App().mainWindow, program, parameters);
+    free(parameters);
+}
+
+void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG id, CreationTime creation) {
+    Application &app = App();
+    char message[100];
+    if (!AskForRetry(owner, messageId, message, sizeof message)) return;
     // The box may have waited for minutes: a target that has ended, or whose id
     // now names another, is not handed to Liftrun.
     if (!RetryTargetStillThere(app.OpenThreadEntry, verb, id, creation)) return;
@@ -57,20 +80,23 @@ bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb,
     char *parameters = static_cast<char *>(malloc(capacity));
     if (!parameters) return false;
     bool started = false;
-    if (FormatLiftrunCommandLine(verb, id, creation, message, parameters, capacity)) {
-        SHELLEXECUTEINFOA request;
-        ZeroMemory(&request, sizeof request);
-        request.cbSize = sizeof request;
-        request.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-        request.hwnd = owner;
-        request.lpVerb = "runas";
-        request.lpFile = programFile;
-        request.lpParameters = parameters;
-        request.nShow = SW_SHOWNORMAL;
-        started = ShellExecuteExA(&request) != FALSE;
-    }
+    if (FormatLiftrunCommandLine(verb, id, creation, message, parameters, capacity))
+        started = StartLiftrunWithParameters(owner, programFile, parameters);
     free(parameters);
     return started;
+}
+
+bool StartLiftrunWithParameters(HWND owner, const char *programFile, const char *parameters) {
+    SHELLEXECUTEINFOA request;
+    ZeroMemory(&request, sizeof request);
+    request.cbSize = sizeof request;
+    request.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    request.hwnd = owner;
+    request.lpVerb = "runas";
+    request.lpFile = programFile;
+    request.lpParameters = parameters;
+    request.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExA(&request) != FALSE;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 // Liftrun's argument handling and its four actions.
 #include "liftrun/liftrun.h"
+#include "liftrun/liftrun_tree.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -90,8 +91,9 @@ int RunLiftrun(int argc, char **argv) {
     LONG id = ParseLiftrunId(argv[2]);
     CreationTime creation = ParseIdentitySuffix(argv[2]);
     LiftrunVerb verb = ParseLiftrunVerb(argv[1]);
-    if (verb != VerbNone && CarryOutLiftrunAction(verb, id, creation) == TargetFailed)
-        MessageBoxA(nullptr, message, "Zorvane", MB_OK);
+    bool failed = verb != VerbNone && CarryOutLiftrunAction(verb, id, creation) == TargetFailed;
+    if (IsKillTreeVerb(argv[1])) failed = !EndListedProcesses(argv[2]);
+    if (failed) MessageBoxA(nullptr, message, "Zorvane", MB_OK);
     free(message);
     return 0;
 }

@@ -44,10 +44,15 @@ bool NextProcessSortDescending();
 // (in 64 bits, so that working sets of 2 000 000 K and more keep their order).
 long long NumericCellKey(const char *text);
 
-// The five operations on the selected processes.
-enum ProcessOperation { ProcessShow, ProcessClose, ProcessQuit, ProcessKill, ProcessHide };
+// The operations on the selected processes: the five through their windows,
+// and three on the whole process.
+enum ProcessOperation {
+    ProcessShow, ProcessClose, ProcessQuit, ProcessKill, ProcessHide,
+    ProcessKillTree, ProcessSuspend, ProcessResume
+};
 
-// The operation of a button (1008 to 1011, 1013) or ProcessMenu item (210 to 214).
+// The operation of a button (1008 to 1011, 1013 to 1016) or ProcessMenu item
+// (210 to 214, 220 to 222).
 bool OperationForCommand(int command, ProcessOperation *operation);
 
 // Applies the operation to every selected row in list order, removing or
@@ -58,7 +63,12 @@ void ApplyToSelection(HWND dialog, ProcessOperation operation);
 // True while ApplyToSelection walks the selection (a failure box may be open).
 bool ProcessOperationRunning();
 
-// Fills the list and keeps what each row's id names for the operations.
-int RefillProcessList(HWND listView);
+// Fills the list and keeps what each row's id names for the operations; the
+// filter set last stays, unless it is to be cleared (a dialog that opens).
+int RefillProcessList(HWND listView, bool clearFilter = false);
+
+// Shows the listed processes whose name holds the text, case folded, without
+// asking the system anew; the rows that stay keep their selection.
+void FilterProcessList(HWND listView, const char *filter);
 
 #endif

@@ -6,10 +6,13 @@
 
 #include "actions/actions.h"
 #include "processes/process_stats.h"
+#include "processes/process_suspend.h"
+#include "processes/process_tree.h"
 #include "resources/resource_ids.h"
 #include "selection/target.h"
 #include "shell/application.h"
 #include "shell/hidden_windows.h"
+#include "shell/winutil.h"
 
 namespace {
 
@@ -80,6 +83,7 @@ bool ApplyOperation(ProcessOperation operation, const TargetWindow &target, Crea
     case ProcessQuit: return PostQuit(target, failure);
     case ProcessKill: return TerminateTarget(target, rowCreation, failure);
     case ProcessHide: HideTarget(target); return false;
+    case ProcessKillTree: case ProcessSuspend: case ProcessResume: return false;  // see ApplyToProcess
     }
     return false;
 }
@@ -117,13 +121,31 @@ bool OperationForCommand(int command, ProcessOperation *operation) {
     case IDC_PROCESS_QUIT: case IDC_CMD_PROCESS_QUIT: *operation = ProcessQuit; return true;
     case IDC_PROCESS_KILL: case IDC_CMD_PROCESS_KILL: *operation = ProcessKill; return true;
     case IDC_PROCESS_HIDE: case IDC_CMD_PROCESS_HIDE: *operation = ProcessHide; return true;
+    case IDC_PROCESS_KILL_TREE: case IDC_CMD_PROCESS_KILL_TREE: *operation = ProcessKillTree; return true;
+    case IDC_PROCESS_SUSPEND: case IDC_CMD_PROCESS_SUSPEND: *operation = ProcessSuspend; return true;
+    case IDC_PROCESS_RESUME: case IDC_CMD_PROCESS_RESUME: *operation = ProcessResume; return true;
     default: return false;
     }
 }
 
 bool ProcessOperationRunning() { return operationRunning; }
 
-int RefillProcessList(HWND listView) { return FillProcessList(listView, &rowIdentities); }
+int RefillProcessList(HWND listView, bool clearFilter) {
+    if (clearFilter) rowIdentities.filter[0] = 0;
+    return FillProcessList(listView, &rowIdentities);
+}
+
+void FilterProcessList(HWND listView, const char *filter) {
+    for (int i = 0; i < rowIdentities.count; ++i) rowIdentities.rows[i].selected = false;
+    char pid[ProcessTextCapacity];
+    for (int row = -1; (row = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;) {
+        ReadProcessCell(listView, row, 1, pid);
+        ProcessRowIdentity *kept = const_cast<ProcessRowIdentity *>(FindRowIdentity(rowIdentities, ParseProcessId(pid)));
+        if (kept) kept->selected = true;
+    }
+    lstrcpynA(rowIdentities.filter, filter, sizeof rowIdentities.filter);
+    ShowProcessRows(listView, rowIdentities);
+}
 
 namespace {
 
@@ -136,6 +158,36 @@ bool RowReplaced(HANDLE pin, DWORD processId, CreationTime *rowCreation) {
     CreationTime now = ProcessCreationTime(pin);
     if (!now) return false;
     return *rowCreation ? IsReplaced(*rowCreation, now) : now > rowIdentities.filledAt;
+}
+
+// The row's status cell and the kept record, after a suspend or resume.
+void SetRowStatus(HWND listView, int row, DWORD processId, UINT status) {
+    ProcessRowIdentity *kept = const_cast<ProcessRowIdentity *>(FindRowIdentity(rowIdentities, processId));
+    if (kept) kept->status = status;
+    char text[100] = "";
+    if (status) LoadLocalString(status, text, sizeof text);
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = ProcessStatusColumn;
+    item.pszText = text;
+    SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+bool IsProcessWide(ProcessOperation operation) {
+    return operation == ProcessKillTree || operation == ProcessSuspend || operation == ProcessResume;
+}
+
+// The operations on the whole process; true when the row is to be removed.
+bool ApplyToProcess(HWND dialog, HWND listView, int row, ProcessOperation operation, DWORD processId,
+                    CreationTime rowCreation) {
+    char name[ProcessTextCapacity];
+    ReadProcessCell(listView, row, 0, name);
+    if (operation == ProcessKillTree) return EndProcessTree(dialog, processId, rowCreation);
+    if (operation == ProcessSuspend && SuspendProcessRow(dialog, processId, name))
+        SetRowStatus(listView, row, processId, IDS_STATUS_SUSPENDED);
+    if (operation == ProcessResume && ResumeProcessRow(dialog, processId, name))
+        SetRowStatus(listView, row, processId, 0);
+    return false;
 }
 
 // Checks that the row still names its process and, holding it, finds its
@@ -155,7 +207,9 @@ void ApplyToRow(HWND dialog, HWND listView, int row, ProcessOperation operation)
     CreationTime rowCreation = 0;
     RowFailure failure = {0, nullptr, 0, 0};
     bool remove = RowReplaced(pin, target.processId, &rowCreation);
-    if (!remove) {
+    if (!remove && IsProcessWide(operation)) {
+        remove = ApplyToProcess(dialog, listView, row, operation, target.processId, rowCreation);
+    } else if (!remove) {
         EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&target));
         remove = ApplyOperation(operation, target, rowCreation, &failure);
     }

@@ -7,6 +7,8 @@
 #include <string.h>
 #include <tlhelp32.h>
 
+#include "processes/process_status.h"
+#include "resources/resource_ids.h"
 #include "shell/winutil.h"
 
 #ifndef _WIN64
@@ -113,8 +115,8 @@ void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSe
     if (kernel) FreeLibrary(kernel);
 }
 
-void AddProcessRow(HWND listView, DWORD processId, const char *name, DWORD cpuMilliseconds,
-                   DWORD workingSetBytes) {
+int AddProcessRow(HWND listView, DWORD processId, const char *name, DWORD cpuMilliseconds,
+                  DWORD workingSetBytes) {
     char text[ProcessCellCapacity];
     LVITEMA item;
     ZeroMemory(&item, sizeof item);
@@ -122,13 +124,14 @@ void AddProcessRow(HWND listView, DWORD processId, const char *name, DWORD cpuMi
     item.pszText = const_cast<char *>(name);
     // The ascending-sort style places the row by its name.
     int index = static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index < 0) return;
+    if (index < 0) return -1;
     FormatProcessId(processId, text);
     SetCell(listView, index, 1, text);
     FormatCpuTime(cpuMilliseconds, text);
     SetCell(listView, index, 2, text);
     FormatWorkingSet(workingSetBytes, text);
     SetCell(listView, index, 3, text);
+    return index;
 }
 
 const ProcessRowIdentity *FindRowIdentity(const ProcessIdentityTable &identities, DWORD processId) {
@@ -139,15 +142,91 @@ const ProcessRowIdentity *FindRowIdentity(const ProcessIdentityTable &identities
 
 namespace {
 
-void KeepIdentity(ProcessIdentityTable *identities, DWORD processId, CreationTime creation) {
-    if (!identities || identities->count >= ProcessIdentityCapacity) return;
-    // Processes the statistics may not read (another user's, an elevated one)
-    // still give their creation time to the limited query right.
-    if (!creation) creation = CurrentProcessCreationTime(processId, nullptr);
-    identities->rows[identities->count++] = {processId, creation};
+const DWORD ProcessQueryLimited = 0x1000;
+
+// What a fill needs once: the status texts.
+struct FillContext {
+    char suspended[100];
+    char notResponding[100];
+};
+
+void PrepareFill(FillContext *context) {
+    LoadLocalString(IDS_STATUS_SUSPENDED, context->suspended, sizeof context->suspended);
+    LoadLocalString(IDS_STATUS_NOT_RESPONDING, context->notResponding, sizeof context->notResponding);
 }
 
+// The full image path and, when the statistics could not read it, the
+// creation time, both through the limited query right, which the processes of
+// other users and elevated ones still give.
+void QueryImageAndCreation(ProcessRowIdentity *row) {
+    row->path[0] = 0;
+    HANDLE process = OpenProcess(ProcessQueryLimited, FALSE, row->processId);
+    if (!process) return;
+    ProcessImagePath(process, row->path, sizeof row->path);
+    if (!row->creationTime) row->creationTime = ProcessCreationTime(process);
+    CloseHandle(process);
+}
+
+void AddRecordRow(HWND listView, const FillContext &context, const ProcessRowIdentity &row) {
+    int index = AddProcessRow(listView, row.processId, row.name, row.cpuMilliseconds, row.workingSetBytes);
+    if (index < 0) return;
+    const char *status = row.status == IDS_STATUS_SUSPENDED       ? context.suspended
+                         : row.status == IDS_STATUS_NOT_RESPONDING ? context.notResponding
+                                                                   : "";
+    SetCell(listView, index, ProcessStatusColumn, const_cast<char *>(status));
+    SetCell(listView, index, ProcessPathColumn, const_cast<char *>(row.path));
+    if (!row.selected) return;
+    LVITEMA state;
+    ZeroMemory(&state, sizeof state);
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(listView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+}
+
+// The text folded for comparison without regard to case, cut to fit.
+void FoldCase(const char *text, char *out, int capacity) {
+    lstrcpynA(out, text, capacity);
+    CharLowerBuffA(out, lstrlenA(out));
+}
+
+// The status look-up of a fill: large, so kept out of the stack.
+ProcessStatusTable statusTable;
+
 }  // namespace
+
+// "QueryFullProcessImageNameA" is bound by name: older systems lack it.
+bool ProcessImagePath(HANDLE process, char *out, DWORD capacity) {
+    typedef BOOL(WINAPI * ImageNameFunction)(HANDLE process, DWORD flags, char *name, DWORD *size);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    ImageNameFunction imageName =
+        EntryPointAs<ImageNameFunction>(kernel ? GetProcAddress(kernel, "QueryFullProcessImageNameA") : nullptr);
+    DWORD size = capacity;
+    out[0] = 0;
+    if (process && imageName && imageName(process, 0, out, &size) && size < capacity) return true;
+    out[0] = 0;
+    return false;
+}
+
+bool NameMatchesFilter(const char *name, const char *filter) {
+    if (!filter[0]) return true;
+    char foldedName[MAX_PATH], foldedFilter[ProcessFilterCapacity];
+    FoldCase(name, foldedName, sizeof foldedName);
+    FoldCase(filter, foldedFilter, sizeof foldedFilter);
+    return strstr(foldedName, foldedFilter) != nullptr;
+}
+
+int ShowProcessRows(HWND listView, const ProcessIdentityTable &table) {
+    FillContext context;
+    PrepareFill(&context);
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    int shown = 0;
+    for (int i = 0; i < table.count; ++i) {
+        if (!NameMatchesFilter(table.rows[i].name, table.filter)) continue;
+        AddRecordRow(listView, context, table.rows[i]);
+        ++shown;
+    }
+    return shown;
+}
 
 int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
     SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
@@ -171,17 +250,28 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
         FreeLibrary(kernel);
         return FillNoSnapshot;
     }
+    FillContext context;
+    PrepareFill(&context);
+    GatherProcessStatus(&statusTable);
     int count = 0;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof entry;
+    ProcessRowIdentity single;
     for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
-        DWORD cpuMilliseconds = 0, workingSetBytes = 0;
-        CreationTime creation = 0;
-        QueryProcessStats(entry.th32ProcessID, &cpuMilliseconds, &workingSetBytes, &creation);
-        KeepIdentity(identities, entry.th32ProcessID, creation);
-        AddProcessRow(listView, entry.th32ProcessID, ExecutableDisplayName(entry.szExeFile),
-                      cpuMilliseconds, workingSetBytes);
-        ++count;
+        // Rows beyond the table's capacity are still listed, from a record of their own.
+        bool kept = identities && identities->count < ProcessIdentityCapacity;
+        ProcessRowIdentity *row = kept ? &identities->rows[identities->count++] : &single;
+        ZeroMemory(row, sizeof *row);
+        row->processId = entry.th32ProcessID;
+        row->parentId = entry.th32ParentProcessID;
+        lstrcpynA(row->name, ExecutableDisplayName(entry.szExeFile), sizeof row->name);
+        QueryProcessStats(row->processId, &row->cpuMilliseconds, &row->workingSetBytes, &row->creationTime);
+        QueryImageAndCreation(row);
+        row->status = ProcessStatusOf(&statusTable, row->processId);
+        if (!identities || NameMatchesFilter(row->name, identities->filter)) {
+            AddRecordRow(listView, context, *row);
+            ++count;
+        }
         entry.dwSize = sizeof entry;
     }
     CloseHandle(snapshot);

@@ -30,6 +30,19 @@
 #define IDS_STARTED_BALLOON 217
 #define IDS_HIDDEN_NONE 230
 #define IDS_HIDDEN_SHOW_ALL 231
+#define IDS_COLUMN_STATUS 260
+#define IDS_COLUMN_PATH 261
+#define IDS_STATUS_SUSPENDED 262
+#define IDS_STATUS_NOT_RESPONDING 263
+#define IDS_KILL_TREE_CONFIRM 264
+#define IDS_KILL_TREE_FAILED 265
+#define IDS_SUSPEND_REFUSED_SHELL 266
+#define IDS_SUSPEND_REFUSED_WINDOW_MANAGER 267
+#define IDS_SUSPEND_REFUSED_SYSTEM 268
+#define IDS_SUSPEND_REFUSED_SELF 269
+#define IDS_SUSPEND_FAILED 270
+#define IDS_RESUME_FAILED 271
+#define IDS_RESUME_ALL 272
 
 /* Menus and accelerators: the main menu (per language) and one accelerator table. */
 #define IDM_MAIN 200
@@ -50,12 +63,21 @@
 #define IDC_CMD_HIDDEN_FIRST 300
 #define IDC_CMD_HIDDEN_LAST 363
 
+/* Commands of the tray menu's suspended programs submenu, handled by the main
+   window: Resume all, and one per listed program, the first at IDC_CMD_SUSPENDED_FIRST. */
+#define IDC_CMD_RESUME_ALL 400
+#define IDC_CMD_SUSPENDED_FIRST 401
+#define IDC_CMD_SUSPENDED_LAST 464
+
 /* Menu commands of the process menu, handled by the process list dialog. */
 #define IDC_CMD_PROCESS_SHOW 210
 #define IDC_CMD_PROCESS_CLOSE 211
 #define IDC_CMD_PROCESS_QUIT 212
 #define IDC_CMD_PROCESS_KILL 213
 #define IDC_CMD_PROCESS_HIDE 214
+#define IDC_CMD_PROCESS_KILL_TREE 220
+#define IDC_CMD_PROCESS_SUSPEND 221
+#define IDC_CMD_PROCESS_RESUME 222
 
 /* Dialogs (per language). */
 #define IDD_ABOUT 200
@@ -83,5 +105,9 @@
 #define IDC_PROCESS_KILL 1011
 #define IDC_PROCESS_REFRESH 1012
 #define IDC_PROCESS_HIDE 1013
+#define IDC_PROCESS_KILL_TREE 1014
+#define IDC_PROCESS_SUSPEND 1015
+#define IDC_PROCESS_RESUME 1016
+#define IDC_PROCESS_FILTER 1017
 
 #endif

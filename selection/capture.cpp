@@ -8,6 +8,7 @@
 #include "selection/target.h"
 #include "shell/application.h"
 #include "shell/hidden_windows.h"
+#include "shell/suspended_programs.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
@@ -92,6 +93,7 @@ void ShowTrayMenu() {
     if (!app.TrayMenu) return;
     SetMenuDefaultItem(app.TrayMenu, IDC_CMD_CAPTURE, FALSE);
     FillHiddenWindowsMenu(app.TrayMenu);
+    FillSuspendedProgramsMenu(app.TrayMenu);
     SetForegroundWindow(app.mainWindow);
     POINT pointer = {0, 0};
     GetCursorPos(&pointer);

@@ -11,6 +11,7 @@
 #include "shell/application.h"
 #include "shell/dialogs.h"
 #include "shell/hidden_windows.h"
+#include "shell/suspended_programs.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
 #include "site.h"
@@ -72,9 +73,11 @@ void OnCheckForUpdate() {
     RunUpdateCheck();
 }
 
-// The commands of the hidden windows submenu's items, one per listed window.
+// The commands of the hidden windows and suspended programs submenus' items,
+// one per listed window or program.
 LRESULT OnOtherCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     if (OnHiddenWindowCommand(App().TrayMenu, LOWORD(wParam))) return 0;
+    if (OnSuspendedProgramCommand(App().TrayMenu, LOWORD(wParam))) return 0;
     return DefWindowProcA(App().mainWindow, message, wParam, lParam);
 }
 
@@ -94,6 +97,7 @@ LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     case IDC_CMD_CHECK_UPDATE: OnCheckForUpdate(); return 0;
     case IDC_CMD_HELP: OnHelp(); return 0;
     case IDC_CMD_HIDDEN_SHOW_ALL: ShowAllHiddenWindows(); return 0;
+    case IDC_CMD_RESUME_ALL: ResumeAllSuspendedPrograms(); return 0;
     default: return OnOtherCommand(message, wParam, lParam);
     }
 }

@@ -93,9 +93,10 @@ TEST_CASE(two_windows_of_one_program_come_back_from_the_submenu_after_a_restart)
 
     zorvane.quit();
     CHECK(StartZorvane("", &zorvane.program, &zorvane.main) && WaitZorvaneLoop(zorvane.main));
-    // Through the real submenu: Quit, then (over the separator) the submenu, its first entry.
+    // Through the real submenu: Quit, then (over the separator and the suspended
+    // programs) the submenu, its first entry.
     CHECK(OpenTrayMenu(zorvane));
-    for (WORD key : {VK_UP, VK_UP, VK_RIGHT, VK_RETURN}) PressKey(key);
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_RETURN}) PressKey(key);
     auto visibleCount = [&] { return !!IsWindowVisible(target.frame) + !!IsWindowVisible(target.worker); };
     CHECK(WaitFor([&] { return visibleCount() == 1; }, 10000));
     CHECK_EQ(1, HiddenValues(IsWindowVisible(target.frame) ? target.worker : target.frame));

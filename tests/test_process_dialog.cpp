@@ -90,7 +90,7 @@ int CompareWorkingSets(const char *a, const char *b) {
 }
 
 // Opens ProcessMenu on the row with a right click and takes the item that
-// lies the given number of steps up from the bottom of the menu (1 = "Hide").
+// lies the given number of steps up from the bottom of the menu (1 = "Resume").
 bool ChooseFromProcessMenu(const ListSession &session, const Program *program, int stepsUp) {
     RECT bounds;
     if (!session.list.itemRect(session.row(program), &bounds)) return false;
@@ -113,7 +113,8 @@ bool ChooseFromProcessMenu(const ListSession &session, const Program *program, i
     return false;
 }
 
-enum { MenuHide = 1, MenuKill = 2, MenuQuit = 3, MenuClose = 4, MenuShow = 5 };
+// Below "Hide" stand "Kill tree", "Suspend" and "Resume" (the separator is skipped).
+enum { MenuHide = 4, MenuKill = 5, MenuQuit = 6, MenuClose = 7, MenuShow = 8 };
 
 }  // namespace
 

@@ -77,6 +77,46 @@ const StringText kStrings[] = {
     {20217, "Zorvane wird begonnen."},
     {20230, "(keine)"},
     {20231, "Alle anzeigen"},
+    // The process list's status and path columns, the tree kill and suspension.
+    {260, "\xc9tat"},
+    {261, "Chemin"},
+    {262, "Suspendu"},
+    {263, "Ne r\xe9pond pas"},
+    {264, "Tuer %s et tous les programmes lanc\xe9s sous lui (%d programmes en tout) ?"},
+    {265, "Impossible de tuer toute l'arborescence.\nVous n'avez pas les droits n\xe9" "cessaires."},
+    {266, "%s est le shell de Windows : le suspendre figerait le bureau et la barre des t\xe2" "ches."},
+    {267, "%s dessine toutes les fen\xeatres : le suspendre figerait l'\xe9" "cran."},
+    {268, "%s est un programme de Windows lui-m\xeame : le suspendre figerait le syst\xe8me."},
+    {269, "Zorvane ne peut pas se suspendre lui-m\xeame : plus rien ne pourrait le reprendre."},
+    {270, "Impossible de suspendre %s."},
+    {271, "Impossible de reprendre %s."},
+    {272, "Tout reprendre"},
+    {10260, "Status"},
+    {10261, "Path"},
+    {10262, "Suspended"},
+    {10263, "Not responding"},
+    {10264, "Kill %s and every process started under it (%d processes in all)?"},
+    {10265, "Unable to kill every process of the selected tree."},
+    {10266, "%s is the Windows shell: suspending it would freeze the desktop and the taskbar."},
+    {10267, "%s draws every window on the screen: suspending it would freeze the display."},
+    {10268, "%s is a process of Windows itself: suspending it would freeze the system."},
+    {10269, "Zorvane cannot suspend itself: nothing would be left to resume it."},
+    {10270, "Unable to suspend %s."},
+    {10271, "Unable to resume %s."},
+    {10272, "Resume all"},
+    {20260, "Status"},
+    {20261, "Pfad"},
+    {20262, "Angehalten"},
+    {20263, "Reagiert nicht"},
+    {20264, "%s und alle darunter gestarteten Prozesse ausl\xf6schen (insgesamt %d Prozesse)?"},
+    {20265, "Nicht alle Prozesse des Prozessbaums konnten ausgel\xf6scht werden."},
+    {20266, "%s ist die Windows-Shell: Anhalten w\xfcrde Desktop und Taskleiste einfrieren."},
+    {20267, "%s zeichnet alle Fenster: Anhalten w\xfcrde den Bildschirm einfrieren."},
+    {20268, "%s ist ein Prozess von Windows selbst: Anhalten w\xfcrde das System einfrieren."},
+    {20269, "Zorvane kann sich nicht selbst anhalten: nichts k\xf6nnte es fortsetzen."},
+    {20270, "%s konnte nicht angehalten werden."},
+    {20271, "%s konnte nicht fortgesetzt werden."},
+    {20272, "Alle fortsetzen"},
 };
 const int kStringCount = sizeof kStrings / sizeof kStrings[0];
 
@@ -105,8 +145,8 @@ struct MenuEntry {
 struct MenuText {
     int id;
     const char *popups[3];
-    MenuEntry file[10];
-    MenuEntry process[7];
+    MenuEntry file[11];
+    MenuEntry process[11];
     MenuEntry help[1];
 };
 
@@ -116,28 +156,35 @@ const MenuText kMenus[3] = {
      {{201, "\xc0 propos de Zorvane", false}, {208, "V\xe9rifier les mises \xe0 jour", false}, {0, nullptr, false},
       {218, "Aide", false}, {204, "Zor&vane", false}, {203, "&Pr\xe9" "f\xe9rences", false},
       {207, "&Liste des programmes", false}, {-1, "Fen\xeatres cach\xe9" "es", false},
+      {-1, "Programmes suspendus", false},
       {0, nullptr, false}, {202, "&Quitter", false}},
      {{201, "Programmes s\xe9l\xe9" "ctionn\xe9s :", true}, {0, nullptr, false}, {210, "Montrer", false},
-      {211, "Fermer", false}, {212, "Quitter", false}, {213, "Tuer", false}, {214, "Cacher", false}},
+      {211, "Fermer", false}, {212, "Quitter", false}, {213, "Tuer", false}, {214, "Cacher", false},
+      {0, nullptr, false}, {220, "Tuer l'arborescence", false}, {221, "Suspendre", false},
+      {222, "Reprendre", false}},
      {{201, "\xc0 propos de Zorvane", false}}},
     {10200,
      {"&File", "&Programmes", "&Help"},
      {{201, "About Zorvane", false}, {208, "Check for update", false}, {0, nullptr, false},
       {218, "Help", false}, {204, "Zor&vane", false}, {203, "&Preferences", false},
       {207, "Process &list", false}, {-1, "Hidden windows", false},
+      {-1, "Suspended programs", false},
       {0, nullptr, false}, {202, "&Quit", false}},
      {{201, "Selected process:", true}, {0, nullptr, false}, {210, "Show", false},
-      {211, "Close", false}, {212, "Quit", false}, {213, "Kill", false}, {214, "Hide", false}},
+      {211, "Close", false}, {212, "Quit", false}, {213, "Kill", false}, {214, "Hide", false},
+      {0, nullptr, false}, {220, "Kill tree", false}, {221, "Suspend", false}, {222, "Resume", false}},
      {{201, "About Zorvane", false}}},
     {20200,
      {"Datei", "&Programmes", "&Hilfe"},
      {{201, "\xdc" "ber Zorvane", false}, {208, "Updates \xfc" "berpr\xfc" "fen", false}, {0, nullptr, false},
       {218, "Hilfe", false}, {204, "Zor&vane", false}, {203, "Einstellungen", false},
       {207, "Prozess&liste", false}, {-1, "Versteckte Fenster", false},
+      {-1, "Angehaltene Programme", false},
       {0, nullptr, false}, {202, "Beenden", false}},
      {{201, "Ausgew\xe4hlte prozess :", true}, {0, nullptr, false}, {210, "Zeigen", false},
       {211, "Schlie\xdf" "en", false}, {212, "Beenden", false}, {213, "Ausl\xf6schen", false},
-      {214, "Verstecken", false}},
+      {214, "Verstecken", false}, {0, nullptr, false}, {220, "Prozessbaum ausl\xf6schen", false},
+      {221, "Anhalten", false}, {222, "Fortsetzen", false}},
      {{201, "\xdc" "ber Zorvane", false}}},
 };
 
@@ -223,21 +270,27 @@ const ControlLayout kPreferencesControls[] = {
     {1006, "Button", CHECK_BOX, 7, 104, 144, 10},
 };
 const DWORD kListViewStyle = 0x50810011;  // child, visible, border, tab stop, report, sorted
+#define FILTER_EDIT (WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL)
+// The filter and the whole-process buttons, after the list's own controls.
+#define PROCESS_ADDED_CONTROLS                                                                                  \
+    {-1, "Static", LABEL, 6, 8, 28, 8}, {1017, "Edit", FILTER_EDIT, 36, 6, 243, 12},                          \
+        {1014, "Button", BUTTON, 289, 177, 98, 15}, {1015, "Button", BUTTON, 289, 196, 98, 15},               \
+        {1016, "Button", BUTTON, 289, 215, 98, 15}
 const ControlLayout kProcessControls[] = {
-    {1007, "SysListView32", kListViewStyle, 6, 6, 273, 248},
+    {1007, "SysListView32", kListViewStyle, 6, 22, 273, 232},
     {-1, "Button", GROUP_BOX, 289, 40, 98, 131}, {1008, "Button", BUTTON, 308, 57, 50, 15},
     {1009, "Button", BUTTON, 308, 80, 50, 15},   {1010, "Button", BUTTON, 308, 103, 50, 15},
     {1011, "Button", BUTTON, 308, 126, 50, 15},  {1013, "Button", BUTTON, 308, 149, 50, 15},
     {1012, "Button", BUTTON, 6, 259, 50, 14},    {-1, "Static", LABEL, 291, 6, 105, 31},
-    {2, "Button", BUTTON, 346, 259, 50, 14},
+    {2, "Button", BUTTON, 346, 259, 50, 14},     PROCESS_ADDED_CONTROLS,
 };
 const ControlLayout kProcessControlsFrench[] = {
-    {1007, "SysListView32", kListViewStyle, 6, 6, 273, 248},
+    {1007, "SysListView32", kListViewStyle, 6, 22, 273, 232},
     {-1, "Button", GROUP_BOX, 289, 40, 98, 131}, {1008, "Button", BUTTON, 308, 57, 50, 15},
     {1009, "Button", BUTTON, 308, 80, 50, 15},   {1010, "Button", BUTTON, 308, 103, 50, 15},
     {1011, "Button", BUTTON, 308, 126, 50, 15},  {1013, "Button", BUTTON, 308, 149, 50, 15},
     {1012, "Button", BUTTON, 6, 259, 50, 14},    {-1, "Static", LABEL, 292, 6, 105, 31},
-    {2, "Button", BUTTON, 347, 259, 50, 14},
+    {2, "Button", BUTTON, 347, 259, 50, 14},     PROCESS_ADDED_CONTROLS,
 };
 const ControlLayout kUpdateControls[] = {
     {-1, "Static", ICON, 14, 9, 21, 20},         {-1, "Static", LABEL, 49, 10, 190, 8},
@@ -263,7 +316,7 @@ struct DialogText {
     int id;
     const DialogLayout *layout;
     const char *title;
-    const char *texts[10];
+    const char *texts[15];
 };
 
 const DialogText kDialogs[] = {
@@ -286,13 +339,15 @@ const DialogText kDialogs[] = {
       "Prozess ausl\xf6schen", "Beim ausw\xe4hlen eines fensters:", "Start Zorvane auf Windows-anmeldung"}},
     {206, &kProcessFrench, "Programmes",
      {"List1", "Programmes s\xe9l\xe9" "ctionn\xe9s :", "Montrer", "Fermer", "Quitter", "Tuer", "Cacher", "Rafraichir",
-      "S\xe9lectionnez un ou plusieurs programmes dans la liste ci-contre.", "Fermer"}},
+      "S\xe9lectionnez un ou plusieurs programmes dans la liste ci-contre.", "Fermer", "Filtre :", "",
+      "Tuer l'arborescence", "Suspendre", "Reprendre"}},
     {10206, &kProcess, "Process",
      {"List1", "Selected process:", "Show", "Close", "Quit", "Kill", "Hide", "Refresh",
-      "Select one or more process from the list.", "Close"}},
+      "Select one or more process from the list.", "Close", "Filter:", "", "Kill tree", "Suspend", "Resume"}},
     {20206, &kProcess, "Prozessen",
      {"List1", "Ausgew\xe4hlte prozess :", "Zeigen", "Schlie\xdf" "en", "Beenden", "Ausl\xf6schen", "Verstecken",
-      "Aktualisieren", "W\xe4hlen sie ein oder mehrere prozessen.", "Schlie\xdf" "en"}},
+      "Aktualisieren", "W\xe4hlen sie ein oder mehrere prozessen.", "Schlie\xdf" "en", "Filter:", "",
+      "Prozessbaum ausl\xf6schen", "Anhalten", "Fortsetzen"}},
     {208, &kUpdate, "Mise \xe0 jour",
      {nullptr, "Une nouvelle version de Zorvane est disponible :", ZORVANE_DOWNLOAD_PAGE, "OK"}},
     {10208, &kUpdate, "Update", {nullptr, "A new Zorvane version is available:", ZORVANE_DOWNLOAD_PAGE, "OK"}},
@@ -600,7 +655,7 @@ TEST_CASE(main_menu_in_three_languages) {
                 break;
             }
             const MenuEntry *entries = p == 0 ? m.file : p == 1 ? m.process : m.help;
-            int count = p == 0 ? 10 : p == 1 ? 7 : 1;
+            int count = p == 0 ? 11 : p == 1 ? 11 : 1;
             ok = CheckPopup(popup, entries, count, where);
         }
         int items = GetMenuItemCount(menu);

@@ -167,7 +167,7 @@ void DeleteEntry(HWND window) {
 // front. Dropped first: whoever sees the window again no longer finds it listed.
 void ShowAndForget(HWND window) {
     DeleteEntry(window);
-    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    ShowWindowBounded(window, IsIconic(window) ? SW_RESTORE : SW_SHOW, ShowWindowWait);
     SetForegroundWindow(window);
 }
 
@@ -240,8 +240,9 @@ void AppendLocalItem(HMENU menu, UINT flags, UINT id, UINT stringId) {
 
 bool HideAndRemember(HWND window) {
     if (!window || !IsWindow(window)) return false;
+    // Bounded: ShowWindow on another program's window waits for its thread.
     if (!IsWindowVisible(window)) {
-        ShowWindow(window, SW_HIDE);
+        ShowWindowBounded(window, SW_HIDE, ShowWindowWait);
         return true;
     }
     HiddenWindowList list;
@@ -253,9 +254,9 @@ bool HideAndRemember(HWND window) {
     HiddenWindow entry = {window, 0, 0};
     GetWindowThreadProcessId(window, &entry.processId);
     entry.created = CurrentProcessCreationTime(entry.processId, nullptr);
-    ShowWindow(window, SW_HIDE);
+    ShowWindowBounded(window, SW_HIDE, ShowWindowWait);
     if (WriteEntry(entry)) return true;
-    ShowWindow(window, SW_SHOWNA);
+    ShowWindowBounded(window, SW_SHOWNA, ShowWindowWait);
     MessageBeep(MB_ICONWARNING);
     return false;
 }

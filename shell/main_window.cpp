@@ -37,8 +37,9 @@ bool RunGuardedDialog(int baseId, DLGPROC procedure) {
 
 namespace {
 
+// A close still watched ends the program once it is dealt with.
 void EndIfOneShot() {
-    if (App().OneShotMode) DestroyWindow(App().mainWindow);
+    if (App().OneShotMode && !CloseFollowUpPending()) DestroyWindow(App().mainWindow);
 }
 
 void OnDestroy() {
@@ -104,6 +105,7 @@ void OnTimer(UINT_PTR timerId) {
     case CaptureDelayTimer: OnCaptureDelayTimer(); break;
     case CaptureTickTimer: CaptureTick(); break;
     case ShieldTimer: OnShieldTimer(); break;
+    case CloseWatchTimer: OnCloseWatchTimer(); break;
     default: break;
     }
 }

@@ -242,6 +242,17 @@ TEST_CASE(label_shows_the_executable_or_the_process_id) {
     CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));
 }
 
+TEST_CASE(label_says_when_the_program_does_not_respond) {
+    Screen screen;
+    CHECK(screen.start("box 300 500 400 100 box 300 650 400 100 hang", 1000));
+    CHECK(screen.capture(500, 550));
+    CHECK(WaitRings(300, 550, 3));
+    CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe (Not responding)", HighlightShade(3, 3)));
+    // Escape still ends the capture at once.
+    PressKey(VK_ESCAPE);
+    CHECK(WaitCaptureHeld(screen.main, false, 2000));
+}
+
 namespace {
 
 HWND MakeStressWindow(int x, int y, int w, int h, int shape) {

@@ -55,7 +55,7 @@ void OfferToEnd(const ClosedWindow &entry) {
     char name[260];
     CopyExeName(entry.processId, name);
     if (!name[0]) FormatText(name, sizeof name, "%lu", static_cast<unsigned long>(entry.processId));
-    if (AskAboutProgram(entry.window, IDS_END_NOT_RESPONDING, name) != IDYES) return;
+    if (AskAboutProgram(entry.window, IDS_END_NOT_RESPONDING, IDS_ASK_END, name) != IDYES) return;
     if (!StillThere(entry) || !WindowNotResponding(entry.window, ResponseWait)) return;
     CreationTime found = 0;
     if (TerminateProcessIdentified(entry.processId, entry.creation, &found) == TargetFailed)

@@ -114,14 +114,16 @@ void StartShellAgain(HANDLE ended) {
 
 }  // namespace
 
-int AskAboutProgram(HWND about, UINT formatId, const char *programName) {
+int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *programName) {
     if (questionOpen) {
         MessageBeep(MB_ICONWARNING);
         return IDNO;
     }
-    char format[512], text[1024];
+    char format[100], question[100], warning[400], text[600];
     LoadLocalString(formatId, format, sizeof format);
-    FormatText(text, sizeof text, format, programName ? programName : "");
+    LoadLocalString(questionId, question, sizeof question);
+    FormatText(warning, sizeof warning, format, programName ? programName : "");
+    FormatText(text, sizeof text, "%s\n\n%s", warning, question);
     WorkAreaFor(about, &placementArea);
     placementHook = SetWindowsHookExA(WH_CBT, PlaceQuestionBox, nullptr, GetCurrentThreadId());
     questionOpen = true;
@@ -137,14 +139,18 @@ bool QuestionOpen() { return questionOpen; }
 
 bool ConsentToEnding(HWND owner, EndingRisk risk, const char *programName, HWND about, bool isThread) {
     (void)owner;  // every question is owned alike: see QuestionOwner
-    UINT formatId = 0;
+    UINT formatId = 0, questionId = IDS_ASK_END_ANYWAY;
     switch (risk) {
     case EndingOrdinary: return true;
     case EndingStopsWindows: formatId = isThread ? IDS_END_THREAD_STOPS_WINDOWS : IDS_END_STOPS_WINDOWS; break;
-    case EndingShell: formatId = isThread ? IDS_END_SHELL_THREAD : IDS_END_SHELL; break;
+    case EndingShell:
+        formatId = isThread ? IDS_END_SHELL_THREAD : IDS_END_SHELL;
+        // The shell's process is offered a restart: ended and started again.
+        if (!isThread) questionId = IDS_ASK_RESTART;
+        break;
     default: return false;
     }
-    return AskAboutProgram(about, formatId, programName) == IDYES;
+    return AskAboutProgram(about, formatId, questionId, programName) == IDYES;
 }
 
 bool AskBeforeEnding(HANDLE held, bool isThread, DWORD processId, bool ended) {

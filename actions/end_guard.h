@@ -37,9 +37,10 @@ bool ConsentToEnding(HWND owner, EndingRisk risk, const char *programName, HWND 
                      bool isThread = false);
 
 // Zorvane only: asks Yes or No about a program (string formatId with its name
-// for %s), No the default; the box stands on the monitor of the window about.
-// While another question is open, answers IDNO without asking.
-int AskAboutProgram(HWND about, UINT formatId, const char *programName);
+// for %s, then string questionId), No the default; the box stands on the
+// monitor of the window about. While another question is open, answers IDNO
+// without asking.
+int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *programName);
 
 // True while one of these questions is open.
 bool QuestionOpen();

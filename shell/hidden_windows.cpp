@@ -254,11 +254,13 @@ bool HideAndRemember(HWND window) {
     HiddenWindow entry = {window, 0, 0};
     GetWindowThreadProcessId(window, &entry.processId);
     entry.created = CurrentProcessCreationTime(entry.processId, nullptr);
+    // Listed before it goes: whoever sees it hidden finds it listed.
+    if (!WriteEntry(entry)) {
+        MessageBeep(MB_ICONWARNING);
+        return false;
+    }
     ShowWindowBounded(window, SW_HIDE, ShowWindowWait);
-    if (WriteEntry(entry)) return true;
-    ShowWindowBounded(window, SW_SHOWNA, ShowWindowWait);
-    MessageBeep(MB_ICONWARNING);
-    return false;
+    return true;
 }
 
 void FillHiddenWindowsMenu(HMENU trayMenu) {

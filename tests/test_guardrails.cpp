@@ -61,17 +61,6 @@ EndingRisk RiskOf(DWORD processId) {
     return risk;
 }
 
-struct ActionJob {
-    LONG action;
-    TargetWindow target;
-    bool result;
-};
-
-void RunActionJob(void *context) {
-    ActionJob *job = static_cast<ActionJob *>(context);
-    job->result = CarryOutAction(job->action, job->target);
-}
-
 // Carries the action out on Zorvane's user-interface thread, with Zorvane's
 // own ending check; a box that comes within the time is read and answered.
 // Returns whether a box came.

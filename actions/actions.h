@@ -45,21 +45,29 @@ void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG
 // the message shown.
 void ReportFailureWithTargets(HWND owner, UINT messageId, const char *verb, const char *targets);
 
+// After a Close posted to another program's window: offers to end the program
+// when it does not respond at once, or when the window is still there after
+// 5 s and it does not respond then. A program that answers is left alone.
+void FollowUpClose(HWND window);
+bool CloseFollowUpPending();
+void OnCloseWatchTimer();
+
 // Full path of Liftrun.exe in Zorvane's own directory; false when it is not there.
 bool LiftrunProgramPath(char *out, int capacity);
 
 // Starts programFile with "runas" and the Liftrun command line; true when the
 // shell accepted the request.
 bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id, CreationTime creation,
-                          const char *message);
+                          const char *message, bool agreed = false);
 
 // Starts programFile with "runas" and the parameters as they are.
 bool StartLiftrunWithParameters(HWND owner, const char *programFile, const char *parameters);
 
 // Formats "<verb> <id> <message>", the id followed by ":<creation time>" when
-// that is known; returns false when it does not fit.
+// that is known, and written with a plus sign when the user agreed to end what
+// Windows or the shell needs; returns false when it does not fit.
 bool FormatLiftrunCommandLine(const char *verb, LONG id, CreationTime creation, const char *message, char *out,
-                              int capacity);
+                              int capacity, bool agreed = false);
 
 // The first visible modal box captioned "Zorvane" (any letter case), or 0.
 HWND FindFailureBox();

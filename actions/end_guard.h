@@ -19,11 +19,34 @@ enum EndingRisk {
 EndingRisk ProcessEndingRisk(HANDLE process, DWORD processId);
 
 // The risk of ending the held thread of the given process: its own critical
-// flag, or the risk of ending its process.
+// flag, or the risk of ending its process. A processId of 0 is read from the thread.
 EndingRisk ThreadEndingRisk(HANDLE thread, DWORD processId);
+
+// The process of a held thread ("GetProcessIdOfThread", bound by name), 0 when
+// the system cannot tell.
+DWORD ProcessIdOfThread(HANDLE thread);
+
+// The full image path of a held process; false when it cannot be read.
+bool HeldProcessImagePath(HANDLE process, char *out, DWORD capacity);
 
 // Zorvane only: asks the user before an end whose risk is not ordinary, naming
 // the program; true only when the user agreed. Ordinary risks pass unasked.
-bool ConsentToEnding(HWND owner, EndingRisk risk, const char *programName);
+// The box stands on the monitor of the window it is about (none: the pointer's);
+// while another of Zorvane's questions is open, the answer is no.
+bool ConsentToEnding(HWND owner, EndingRisk risk, const char *programName, HWND about = nullptr,
+                     bool isThread = false);
+
+// Zorvane only: asks Yes or No about a program (string formatId with its name
+// for %s, then string questionId), No the default; the box stands on the
+// monitor of the window about. While another question is open, answers IDNO
+// without asking.
+int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *programName);
+
+// True while one of these questions is open.
+bool QuestionOpen();
+
+// Zorvane's ending check (see SetEndingCheck): asks before what is not
+// ordinary and, once the shell was ended with the user's consent, starts it again.
+bool AskBeforeEnding(HANDLE held, bool isThread, DWORD processId, bool ended);
 
 #endif

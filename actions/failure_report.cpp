@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "actions/end_guard.h"
+#include "selection/target.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/winutil.h"
@@ -13,6 +15,39 @@
 #ifndef _WIN64
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA is 60 bytes");
 #endif
+
+namespace {
+
+// The process a retried end names: the id itself, or the process of the thread.
+DWORD RetriedProcessId(const char *verb, LONG id, HANDLE *thread) {
+    *thread = nullptr;
+    if (lstrcmpiA(verb, "-killps") == 0) return static_cast<DWORD>(id);
+    if (lstrcmpiA(verb, "-killth") != 0) return 0;
+    *thread = OpenThreadPinned(App().OpenThreadEntry, static_cast<DWORD>(id), 0);
+    return ProcessIdOfThread(*thread);
+}
+
+// Before an elevated end, the same question as before any end: Liftrun ends a
+// process or thread that Windows or the shell needs only when the command line
+// says the user agreed. False when the user declined.
+bool AskBeforeElevatedEnd(const char *verb, LONG id, bool *agreed) {
+    *agreed = false;
+    HANDLE thread = nullptr;
+    DWORD processId = RetriedProcessId(verb, id, &thread);
+    if (!processId && !thread) return true;
+    HANDLE process = processId ? OpenProcessPinned(processId, 0) : nullptr;
+    EndingRisk risk = thread ? ThreadEndingRisk(thread, processId) : ProcessEndingRisk(process, processId);
+    if (process) CloseHandle(process);
+    if (thread) CloseHandle(thread);
+    if (risk == EndingOrdinary) return true;
+    char name[260];
+    CopyExeName(processId, name);
+    if (!name[0]) FormatText(name, sizeof name, "%lu", static_cast<unsigned long>(processId));
+    *agreed = ConsentToEnding(App().mainWindow, risk, name, nullptr, thread != nullptr);
+    return *agreed;
+}
+
+}  // namespace
 
 void ReportActionFailure(UINT messageId, const char *verb, LONG id, CreationTime creation) {
     ReportActionFailureOwned(App().mainWindow, messageId, verb, id, creation);
@@ -53,9 +88,11 @@ void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG
     // The box may have waited for minutes: a target that has ended, or whose id
     // now names another, is not handed to Liftrun.
     if (!RetryTargetStillThere(app.OpenThreadEntry, verb, id, creation)) return;
+    bool agreed = false;
+    if (!AskBeforeElevatedEnd(verb, id, &agreed)) return;
     char program[MAX_PATH];
     if (LiftrunProgramPath(program, sizeof program))
-        StartLiftrunElevated(app.mainWindow, program, verb, id, creation, message);
+        StartLiftrunElevated(app.mainWindow, program, verb, id, creation, message, agreed);
 }
 
 bool LiftrunProgramPath(char *out, int capacity) {
@@ -67,20 +104,24 @@ bool LiftrunProgramPath(char *out, int capacity) {
 }
 
 bool FormatLiftrunCommandLine(const char *verb, LONG id, CreationTime creation, const char *message, char *out,
-                              int capacity) {
-    if (!creation) return FormatText(out, capacity, "%s %ld %s", verb, (long)id, message) >= 0;
-    return FormatText(out, capacity, "%s %ld:%I64u %s", verb, (long)id, creation, message) >= 0;
+                              int capacity, bool agreed) {
+    // The user's consent is the id's explicit plus sign, which a reader of the
+    // id alone takes as the number's sign.
+    const char *format = creation ? (agreed ? "%s %+ld:%I64u %s" : "%s %ld:%I64u %s")
+                                  : (agreed ? "%s %+ld %s" : "%s %ld %s");
+    if (!creation) return FormatText(out, capacity, format, verb, (long)id, message) >= 0;
+    return FormatText(out, capacity, format, verb, (long)id, creation, message) >= 0;
 }
 
 bool StartLiftrunElevated(HWND owner, const char *programFile, const char *verb, LONG id, CreationTime creation,
-                          const char *message) {
-    // verb, blank, at most 11 characters of signed id, a colon and at most 20
-    // digits of creation time, blank, message, terminator
-    int capacity = (int)(strlen(verb) + strlen(message)) + 35;
+                          const char *message, bool agreed) {
+    // verb, blank, a sign and at most 11 characters of signed id, a colon and
+    // at most 20 digits of creation time, blank, message, terminator
+    int capacity = (int)(strlen(verb) + strlen(message)) + 36;
     char *parameters = static_cast<char *>(malloc(capacity));
     if (!parameters) return false;
     bool started = false;
-    if (FormatLiftrunCommandLine(verb, id, creation, message, parameters, capacity))
+    if (FormatLiftrunCommandLine(verb, id, creation, message, parameters, capacity, agreed))
         started = StartLiftrunWithParameters(owner, programFile, parameters);
     free(parameters);
     return started;

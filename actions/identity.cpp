@@ -3,6 +3,8 @@
 // one that was meant.
 #include "actions/identity.h"
 
+#include "actions/end_guard.h"
+
 namespace {
 
 typedef BOOL(WINAPI *TimesFunction)(HANDLE object, FILETIME *creation, FILETIME *exit, FILETIME *kernel,
@@ -89,6 +91,15 @@ bool IsReplaced(CreationTime expected, CreationTime actual) {
 
 namespace {
 
+// Until a program sets its own check, only an ordinary end goes ahead.
+bool RefuseWhatIsNotOrdinary(HANDLE held, bool isThread, DWORD processId, bool ended) {
+    if (ended) return true;
+    EndingRisk risk = isThread ? ThreadEndingRisk(held, processId) : ProcessEndingRisk(held, processId);
+    return risk == EndingOrdinary;
+}
+
+EndingCheck endingCheck = RefuseWhatIsNotOrdinary;
+
 // When the object could not be opened for the action: replaced when it is
 // known to be gone or another, else a failure (it is there but refused).
 TargetOutcome RefusedOutcome(CreationTime expected, CreationTime now, bool gone, CreationTime *found) {
@@ -96,16 +107,23 @@ TargetOutcome RefusedOutcome(CreationTime expected, CreationTime now, bool gone,
     return expected && (gone || IsReplaced(expected, now)) ? TargetReplaced : TargetFailed;
 }
 
-// Terminates the held process or thread unless it is another than expected,
-// then closes the handle. The termination's result is not looked at: an open
-// handle counts as done.
-TargetOutcome TerminateHeld(HANDLE object, bool isThread, CreationTime expected, CreationTime *found) {
+// Terminates the held process or thread unless it is another than expected
+// or the ending check refuses, then closes the handle. The termination's
+// result is not looked at: an open handle counts as done.
+TargetOutcome TerminateHeld(HANDLE object, bool isThread, DWORD processId, CreationTime expected,
+                            CreationTime *found) {
     CreationTime now = isThread ? ThreadCreationTime(object) : ProcessCreationTime(object);
     Report(found, now);
     TargetOutcome outcome = TargetReplaced;
-    if (!IsReplaced(expected, now)) {
+    if (isThread && !processId) processId = ProcessIdOfThread(object);
+    if (IsReplaced(expected, now)) {
+        outcome = TargetReplaced;
+    } else if (!endingCheck(object, isThread, processId, false)) {
+        outcome = TargetDeclined;
+    } else {
         if (isThread) TerminateThread(object, 0);
         else TerminateProcess(object, 0);
+        endingCheck(object, isThread, processId, true);
         outcome = TargetDone;
     }
     CloseHandle(object);
@@ -114,9 +132,17 @@ TargetOutcome TerminateHeld(HANDLE object, bool isThread, CreationTime expected,
 
 }  // namespace
 
+EndingCheck SetEndingCheck(EndingCheck check) {
+    EndingCheck previous = endingCheck;
+    endingCheck = check ? check : RefuseWhatIsNotOrdinary;
+    return previous;
+}
+
 TargetOutcome TerminateProcessIdentified(DWORD processId, CreationTime expected, CreationTime *found) {
-    HANDLE process = OpenProcessPinned(processId, PROCESS_TERMINATE);
-    if (process) return TerminateHeld(process, false, expected, found);
+    // Waiting for its end is the check's (a shell started again after it).
+    HANDLE process = OpenProcessPinned(processId, PROCESS_TERMINATE | SYNCHRONIZE);
+    if (!process) process = OpenProcessPinned(processId, PROCESS_TERMINATE);
+    if (process) return TerminateHeld(process, false, processId, expected, found);
     bool gone = false;
     CreationTime now = CurrentProcessCreationTime(processId, &gone);
     return RefusedOutcome(expected, now, gone, found);
@@ -125,7 +151,7 @@ TargetOutcome TerminateProcessIdentified(DWORD processId, CreationTime expected,
 TargetOutcome TerminateThreadIdentified(ThreadOpener open, DWORD threadId, CreationTime expected,
                                         CreationTime *found) {
     HANDLE thread = OpenThreadPinned(open, threadId, THREAD_TERMINATE);
-    if (thread) return TerminateHeld(thread, true, expected, found);
+    if (thread) return TerminateHeld(thread, true, 0, expected, found);
     bool gone = false;
     CreationTime now = CurrentThreadCreationTime(open, threadId, &gone);
     return RefusedOutcome(expected, now, gone, found);

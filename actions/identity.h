@@ -17,8 +17,20 @@ typedef unsigned long long CreationTime;
 enum TargetOutcome {
     TargetDone,     // acted (a terminate counts once the handle was open)
     TargetFailed,   // could not act on it: not opened, not posted
-    TargetReplaced  // the id now names another process, thread or window, or nothing: left alone
+    TargetReplaced,  // the id now names another process, thread or window, or nothing: left alone
+    TargetDeclined   // its end would cost more than the program and was not agreed to: left alone
 };
+
+// The one guard that every end of a process or thread passes, called with the
+// handle held: before the end (ended false), where false leaves the target
+// alone, and once it was ended (ended true; the answer is not looked at).
+// processId is the process, or the thread's process (0 when unknown).
+typedef bool (*EndingCheck)(HANDLE held, bool isThread, DWORD processId, bool ended);
+
+// Each program sets its own: Zorvane asks the user, Liftrun reads the user's
+// answer from its command line. Until one is set, an end that is not ordinary
+// is refused. Returns the previous one.
+EndingCheck SetEndingCheck(EndingCheck check);
 
 // Opens the process with the access and, where granted, the right to read its
 // times; the handle keeps the id from being handed out again while it is open.
@@ -40,7 +52,8 @@ CreationTime CurrentThreadCreationTime(ThreadOpener open, DWORD threadId, bool *
 bool IsReplaced(CreationTime expected, CreationTime actual);
 
 // The four actions, each on a handle held while it acts and only when the
-// target still has the expected creation time (0: any). found (may be null)
+// target still has the expected creation time (0: any); the two ends pass the
+// ending check first. found (may be null)
 // gets the creation time read, 0 when none could be, so that a failure can be
 // retried on the very same target. For a window, the time is its process's.
 TargetOutcome TerminateProcessIdentified(DWORD processId, CreationTime expected, CreationTime *found);

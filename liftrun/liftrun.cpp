@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "actions/end_guard.h"
+
 LiftrunOpenThreadFunction OpenThreadEntry = LiftrunOpenThreadFallback;
 
 HANDLE WINAPI LiftrunOpenThreadFallback(DWORD, BOOL, DWORD) { return nullptr; }
@@ -81,8 +83,31 @@ TargetOutcome CarryOutLiftrunAction(LiftrunVerb verb, LONG id, CreationTime crea
     }
 }
 
+namespace {
+
+// Whether Zorvane's command line carries the user's consent to end what
+// Windows or the shell needs.
+bool userAgreed = false;
+
+// Checked again with the rights of the elevation: what is not ordinary is
+// ended only with the user's consent, given in Zorvane before the prompt.
+bool EndOnlyWithConsent(HANDLE held, bool isThread, DWORD processId, bool ended) {
+    if (ended || userAgreed) return true;
+    EndingRisk risk = isThread ? ThreadEndingRisk(held, processId) : ProcessEndingRisk(held, processId);
+    return risk == EndingOrdinary;
+}
+
+}  // namespace
+
+bool LiftrunConsentGiven(const char *argument) {
+    if (!argument) return false;
+    while (IsBlank(*argument)) ++argument;
+    return *argument == '+';
+}
+
 int RunLiftrun(int argc, char **argv) {
     BindLiftrunOpenThread();
+    SetEndingCheck(EndOnlyWithConsent);
     if (argc <= 3) return 0;
     size_t size = LiftrunMessageSize(argc, argv, 3);
     char *message = size ? static_cast<char *>(malloc(size)) : nullptr;
@@ -91,7 +116,10 @@ int RunLiftrun(int argc, char **argv) {
     LONG id = ParseLiftrunId(argv[2]);
     CreationTime creation = ParseIdentitySuffix(argv[2]);
     LiftrunVerb verb = ParseLiftrunVerb(argv[1]);
-    bool failed = verb != VerbNone && CarryOutLiftrunAction(verb, id, creation) == TargetFailed;
+    userAgreed = LiftrunConsentGiven(argv[2]);
+    TargetOutcome outcome = verb != VerbNone ? CarryOutLiftrunAction(verb, id, creation) : TargetDone;
+    // A target left alive for want of consent is reported as not ended.
+    bool failed = outcome == TargetFailed || outcome == TargetDeclined;
     if (IsKillTreeVerb(argv[1])) failed = !EndListedProcesses(argv[2]);
     if (failed) MessageBoxA(nullptr, message, "Zorvane", MB_OK);
     free(message);

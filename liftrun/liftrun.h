@@ -45,6 +45,11 @@ void JoinLiftrunMessage(int argc, char **argv, int first, char *out);
 // now names another target or none: then nothing is touched.
 TargetOutcome CarryOutLiftrunAction(LiftrunVerb verb, LONG id, CreationTime creation = 0);
 
+// True when the id argument is written with an explicit plus sign: Zorvane's
+// mark that the user agreed to end a process or thread that Windows or the
+// shell needs (an older Liftrun reads the same id and creation time).
+bool LiftrunConsentGiven(const char *argument);
+
 // One whole run over the program's arguments: binds the entry point, acts, and
 // shows the message captioned "Zorvane" when the action failed (not when its
 // target was replaced while the elevation prompt waited). Returns 0.

@@ -45,7 +45,10 @@ bool Failed(RowFailure *failure, UINT messageId, const char *verb, LONG id, Crea
 bool PostClose(const TargetWindow &target, RowFailure *failure) {
     CreationTime found = 0;
     // Without a window the post would land in this thread's own queue.
-    if (target.frameWindow && PostCloseIdentified(target.frameWindow, 0, &found) == TargetDone) return true;
+    if (target.frameWindow && PostCloseIdentified(target.frameWindow, 0, &found) == TargetDone) {
+        FollowUpClose(target.frameWindow);
+        return true;
+    }
     return Failed(failure, IDS_CLOSE_FAILED, "-close", HandleToLong(target.frameWindow), found);
 }
 
@@ -59,14 +62,18 @@ bool PostQuit(const TargetWindow &target, RowFailure *failure) {
 
 bool TerminateTarget(const TargetWindow &target, CreationTime rowCreation, RowFailure *failure) {
     CreationTime found = 0;
-    if (TerminateProcessIdentified(target.processId, 0, &found) == TargetDone) return true;
+    TargetOutcome outcome = TerminateProcessIdentified(target.processId, 0, &found);
+    // Left alive at the user's word: the row stays, without a failure box.
+    if (outcome == TargetDone || outcome == TargetDeclined) return outcome == TargetDone;
     return Failed(failure, IDS_KILL_PROCESS_FAILED, "-killps", static_cast<LONG>(target.processId),
                   found ? found : rowCreation);
 }
 
+// Bounded: ShowWindow on another program's window would wait for its thread,
+// forever when that program does not respond.
 void ShowTarget(const TargetWindow &target) {
     if (!target.frameWindow) return;
-    ShowWindow(target.frameWindow, SW_RESTORE);
+    ShowWindowBounded(target.frameWindow, SW_RESTORE, ShowWindowWait);
     SetForegroundWindow(target.frameWindow);
 }
 

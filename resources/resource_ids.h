@@ -30,6 +30,18 @@
 #define IDS_STARTED_BALLOON 217
 #define IDS_HIDDEN_NONE 230
 #define IDS_HIDDEN_SHOW_ALL 231
+/* Warnings before an end that costs more than the program and the label of a
+   program that does not respond (formats of the program's name), and the
+   questions that follow a warning. */
+#define IDS_END_STOPS_WINDOWS 240
+#define IDS_END_THREAD_STOPS_WINDOWS 241
+#define IDS_END_SHELL 242
+#define IDS_END_SHELL_THREAD 243
+#define IDS_END_NOT_RESPONDING 244
+#define IDS_NOT_RESPONDING_LABEL 245
+#define IDS_ASK_END_ANYWAY 246
+#define IDS_ASK_RESTART 247
+#define IDS_ASK_END 248
 #define IDS_COLUMN_STATUS 260
 #define IDS_COLUMN_PATH 261
 #define IDS_STATUS_SUSPENDED 262

@@ -17,6 +17,11 @@ namespace {
 
 enum { CaptureDelayPeriod = 200, CaptureTickPeriod = 50 };
 
+// How long the tick lets a newly pointed window's program take to answer
+// before its label says it does not respond; a program the system already
+// counts as hung costs nothing.
+enum { LabelResponseWait = 250 };
+
 bool IsDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
 bool OnNtPlatform() { return App().OsVersion.platformId == VER_PLATFORM_WIN32_NT; }
@@ -51,9 +56,21 @@ void KeepInForeground() {
     SetForegroundWindow(App().mainWindow);
 }
 
+// A ghost stands for a program that stopped responding.
+bool TargetNotResponding(const TargetWindow &target) {
+    return target.viaGhost || WindowNotResponding(target.pointedWindow, LabelResponseWait);
+}
+
 void FillLabel(CaptureState &state, const TargetWindow &target, DWORD keyHeld) {
-    if (keyHeld) FormatText(state.LabelText, sizeof state.LabelText, "%lu", (unsigned long)target.processId);
-    else lstrcpynA(state.LabelText, target.exeName, sizeof state.LabelText);
+    if (keyHeld) {
+        FormatText(state.LabelText, sizeof state.LabelText, "%lu", (unsigned long)target.processId);
+    } else if (target.exeName[0] && TargetNotResponding(target)) {
+        char format[100];
+        LoadLocalString(IDS_NOT_RESPONDING_LABEL, format, sizeof format);
+        FormatText(state.LabelText, sizeof state.LabelText, format, target.exeName);
+    } else {
+        lstrcpynA(state.LabelText, target.exeName, sizeof state.LabelText);
+    }
 }
 
 // Follows the pointer: light resolution every tick, full resolution and a new

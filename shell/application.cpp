@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "actions/end_guard.h"
+#include "actions/identity.h"
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
 #include "shell/display_scale.h"
@@ -162,6 +164,9 @@ bool Initialise(HINSTANCE instance, int startCommand) {
 
     RegisterHotKey(app.mainWindow, HOTKEY_ID, HOTKEY_MODIFIERS, HOTKEY_KEY);
     app.OpenThreadEntry = BindOpenThread();
+    // Every end of a process or thread asks the user first when it would stop
+    // Windows or take the shell away.
+    SetEndingCheck(AskBeforeEnding);
     ReadOsVersion();
 
     if (!app.OneShotMode) {

@@ -38,7 +38,7 @@ bool StillHidden(const KeptEntry &entry) {
 // front. Dropped first: whoever sees the window again no longer finds it listed.
 void ShowAndForget(HWND window) {
     DeleteKeptEntry(HIDDEN_WINDOWS_SECTION, KeyOf(window));
-    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    ShowWindowBounded(window, IsIconic(window) ? SW_RESTORE : SW_SHOW, ShowWindowWait);
     SetForegroundWindow(window);
 }
 
@@ -72,8 +72,9 @@ const KeptList HiddenWindows = {HIDDEN_WINDOWS_SECTION, StillHidden, EntryLabel,
 
 bool HideAndRemember(HWND window) {
     if (!window || !IsWindow(window)) return false;
+    // Bounded: ShowWindow on another program's window waits for its thread.
     if (!IsWindowVisible(window)) {
-        ShowWindow(window, SW_HIDE);
+        ShowWindowBounded(window, SW_HIDE, ShowWindowWait);
         return true;
     }
     KeptEntry entries[KeptEntryLimit];
@@ -84,11 +85,13 @@ bool HideAndRemember(HWND window) {
     KeptEntry entry = {KeyOf(window), 0, 0};
     GetWindowThreadProcessId(window, &entry.processId);
     entry.created = CurrentProcessCreationTime(entry.processId, nullptr);
-    ShowWindow(window, SW_HIDE);
-    if (WriteKeptEntry(HIDDEN_WINDOWS_SECTION, entry)) return true;
-    ShowWindow(window, SW_SHOWNA);
-    MessageBeep(MB_ICONWARNING);
-    return false;
+    // Listed before it goes: whoever sees it hidden finds it listed.
+    if (!WriteKeptEntry(HIDDEN_WINDOWS_SECTION, entry)) {
+        MessageBeep(MB_ICONWARNING);
+        return false;
+    }
+    ShowWindowBounded(window, SW_HIDE, ShowWindowWait);
+    return true;
 }
 
 void FillHiddenWindowsMenu(HMENU trayMenu) { FillKeptListMenu(trayMenu, HiddenWindows); }

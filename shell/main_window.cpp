@@ -38,8 +38,9 @@ bool RunGuardedDialog(int baseId, DLGPROC procedure) {
 
 namespace {
 
+// A close still watched ends the program once it is dealt with.
 void EndIfOneShot() {
-    if (App().OneShotMode) DestroyWindow(App().mainWindow);
+    if (App().OneShotMode && !CloseFollowUpPending()) DestroyWindow(App().mainWindow);
 }
 
 void OnDestroy() {
@@ -108,6 +109,7 @@ void OnTimer(UINT_PTR timerId) {
     case CaptureDelayTimer: OnCaptureDelayTimer(); break;
     case CaptureTickTimer: CaptureTick(); break;
     case ShieldTimer: OnShieldTimer(); break;
+    case CloseWatchTimer: OnCloseWatchTimer(); break;
     default: break;
     }
 }

@@ -15,6 +15,7 @@
 #define CaptureDelayTimer 100
 #define CaptureTickTimer 10
 #define ShieldTimer 7777
+#define CloseWatchTimer 490
 
 // Window procedure of the "ZORVANE" class: the main window's messages go to
 // MainWindowHandler, every other window of the class to DefWindowProcA.

@@ -85,6 +85,18 @@ FARPROC LinkedEntryPoint(const char *library, const char *name) {
     return entry;
 }
 
+bool ShowWindowBounded(HWND window, int command, UINT timeoutMs) {
+    if (!ShowWindowAsync(window, command)) return false;
+    bool hide = command == SW_HIDE;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (!IsWindow(window)) return false;
+        if ((IsWindowVisible(window) == FALSE) == hide) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
 bool WindowNotResponding(HWND window, UINT timeoutMs) {
     if (!window || !IsWindow(window)) return false;
     typedef BOOL(WINAPI * HungFunction)(HWND window);

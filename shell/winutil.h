@@ -42,6 +42,15 @@ FARPROC LinkedEntryPoint(const char *library, const char *name);
 // timeoutMs. Never waits longer than that on the other program.
 bool WindowNotResponding(HWND window, UINT timeoutMs);
 
+// Shows or hides another program's window without waiting on its thread
+// (ShowWindow would, forever when that program does not respond): the change is
+// asked for asynchronously, then its visibility watched for at most timeoutMs.
+// True when the window was seen to take the state asked for.
+bool ShowWindowBounded(HWND window, int command, UINT timeoutMs);
+
+// How long Zorvane watches for another program's window to show or hide.
+const UINT ShowWindowWait = 500;
+
 // An entry point taken as the function type it has.
 template <typename Function> Function EntryPointAs(FARPROC entry) {
     return reinterpret_cast<Function>(reinterpret_cast<void *>(entry));

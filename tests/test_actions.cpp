@@ -14,17 +14,6 @@
 
 namespace {
 
-struct ActionJob {
-    LONG action;
-    TargetWindow target;
-    bool result;
-};
-
-void RunActionJob(void *context) {
-    ActionJob *job = static_cast<ActionJob *>(context);
-    job->result = CarryOutAction(job->action, job->target);
-}
-
 struct ReportJob {
     UINT messageId;
     const char *verb;

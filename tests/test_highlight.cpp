@@ -27,6 +27,7 @@ struct Screen {
         ResetZorvaneRegistry();
         SetPreferenceDword("Startup", 5);
         SetPreferenceDword("Methode", method);
+        SetPreferenceDword("Langage", 1033);  // English words in a label
         if (!StartWindows("zv_windows.exe", boxArguments, &boxes)) return false;
         return StartZorvaneWithHotKey("", &zorvane, &main);
     }
@@ -240,6 +241,22 @@ TEST_CASE(label_shows_the_executable_or_the_process_id) {
     CHECK(shown);
     CHECK(RingsAt(300, 550, 3));  // the outline stays while the label changes
     CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe", dark));
+}
+
+TEST_CASE(label_says_when_the_program_does_not_respond) {
+    Screen screen;
+    CHECK(screen.start("box 300 500 400 100 box 300 650 400 100 hang", 1000));
+    CHECK(screen.capture(500, 550));
+    CHECK(WaitRings(300, 550, 3));
+    CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe (Not responding)", HighlightShade(3, 3)));
+    // Escape still ends the capture within a second or two.
+    HoldKeys(VK_ESCAPE);
+    bool ended = WaitFor([&] {
+        RepeatHeldKeys();
+        return CaptureWindowOf(screen.main) != screen.main;
+    }, 2000);
+    ReleaseHeldKeys();
+    CHECK(ended);
 }
 
 namespace {

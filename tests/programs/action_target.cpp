@@ -3,14 +3,18 @@
 // 10 frame got WM_CLOSE, 11 worker window got WM_CLOSE, 20 worker loop ended on
 // WM_QUIT, 30 worker thread terminated from outside (exit code 0), 40 main
 // loop ended on WM_QUIT; a terminated process leaves the killer's code (0).
-// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | alone | framehost | storeapp]
+// Usage: action_target <title> <x> <y> <w> <h> [protect | ghost | alone | framehost | storeapp | hang | ask]
 //   protect:   nobody may open the process or the worker thread for more than a query;
 //   ghost:     the frame is of class "Ghost" titled "<title> (Not Responding)";
 //   alone:     the frame only, with a line of text, as a sample application;
 //   framehost: a store app frame, "ApplicationFrameWindow" with its title bar
 //              child "ApplicationFrameTitleBarWindow" across the top;
 //   storeapp:  the app's content, a "Windows.UI.Core.CoreWindow" child of
-//              this process put into the frame host's frame of the same title.
+//              this process put into the frame host's frame of the same title;
+//   hang:      the frame only; once it has painted, the program stops reading
+//              its messages for good (it runs until it is ended);
+//   ask:       the frame only; WM_CLOSE asks "Save changes?" and the frame
+//              stays until the question is answered with No.
 #include <windows.h>
 #include <aclapi.h>
 #include <stdio.h>
@@ -39,7 +43,12 @@ void PaintSampleText(HWND window) {
     EndPaint(window, &paint);
 }
 
+bool askOnClose = false;
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE && askOnClose &&
+        MessageBoxA(window, "Save changes?", layout.title, MB_YESNOCANCEL | MB_ICONQUESTION) != IDNO)
+        return 0;
     if (message == WM_PAINT) {
         PaintSampleText(window);
         return 0;
@@ -168,8 +177,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (strcmp(mode, "storeapp") == 0) return RunStoreApp();
     RegisterClassNamed("ZvActionTarget", FrameProc);
     RegisterClassNamed("ZvActionThread", WorkerProc);
-    MakeTopWindow("ZvActionTarget", layout.title, layout.y, WS_OVERLAPPEDWINDOW);
-    if (strcmp(mode, "alone") == 0) return RunLoop(nullptr);
+    askOnClose = strcmp(mode, "ask") == 0;
+    HWND frame = MakeTopWindow("ZvActionTarget", layout.title, layout.y, WS_OVERLAPPEDWINDOW);
+    if (strcmp(mode, "hang") == 0) {
+        // Painted first, so that it shows what it was when it stopped.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        UpdateWindow(frame);
+        for (;;) Sleep(INFINITE);
+    }
+    if (strcmp(mode, "alone") == 0 || askOnClose) return RunLoop(nullptr);
     HANDLE worker = CreateThread(nullptr, 0, WorkerThread, nullptr, 0, nullptr);
     if (strcmp(mode, "protect") == 0) {
         AllowQueriesOnly(GetCurrentProcess(), PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE);

@@ -5,6 +5,7 @@
 //   desktop:     a "Progman" / "SHELLDLL_DefView" tree with its icon and HTML views
 //   workerw:     the same views under a top-level "WorkerW" (behind an empty one), "Progman" bare
 //   ghost CAPTION X Y W H: a window of class "Ghost"
+//   hang:        once every window has painted, stops reading its messages for good
 // When all windows exist it makes a hidden window of class "ZvReady"; it runs until it is ended.
 #include <windows.h>
 #include <stdlib.h>
@@ -142,6 +143,12 @@ int WINAPI WinMain(HINSTANCE thisInstance, HINSTANCE, LPSTR, int) {
     Register("ZvReady", PlainProc, WHITE_BRUSH);
     CreateWindowExA(0, "ZvReady", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
     MSG message;
+    bool hang = false;
+    for (int i = 1; i < argc; ++i) hang = hang || !strcmp(argv[i], "hang");
+    if (hang) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        for (;;) Sleep(INFINITE);
+    }
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);

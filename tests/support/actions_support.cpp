@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "actions/actions.h"
 #include "selection/highlight.h"
 #include "selection_support.h"
 #include "shell/application.h"
@@ -165,6 +166,11 @@ bool UiThread::finish(DWORD timeoutMs) {
     CloseHandle(thread);
     thread = nullptr;
     return ended;
+}
+
+void RunActionJob(void *context) {
+    ActionJob *job = static_cast<ActionJob *>(context);
+    job->result = CarryOutAction(job->action, job->target);
 }
 
 LONG ShieldMessagesSeen() { return shieldMessages; }

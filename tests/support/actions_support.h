@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "dialogs.h"
+#include "selection/target.h"
 #include "harness.h"
 
 // Exit codes of action_target.exe (a terminated process leaves 0).
@@ -62,6 +63,14 @@ struct UiThread {
     bool finish(DWORD timeoutMs);  // waits for the job and closes the thread
 };
 bool StartUiThread(void (*job)(void *), void *context, UiThread *ui);
+
+// One action on a target, carried out by RunActionJob (a UiThread job).
+struct ActionJob {
+    LONG action;
+    TargetWindow target;
+    bool result;
+};
+void RunActionJob(void *context);
 LONG ShieldMessagesSeen();
 void ResetShieldMessagesSeen();
 

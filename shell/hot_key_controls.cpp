@@ -48,7 +48,7 @@ HotKeyChoice ReadChoice(HWND dialog, int controlId, int winId) {
 
 // Says why the key cannot be had, over the dialog, and puts the focus on it.
 bool Refuse(HWND dialog, int controlId, UINT messageId, HotKeyChoice choice) {
-    char key[100], format[300], text[400];
+    char key[100], format[100], text[400];
     FormatHotKey(choice, key, sizeof key);
     LoadLocalString(messageId, format, sizeof format);
     FormatText(text, sizeof text, format, key);

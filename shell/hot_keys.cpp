@@ -196,7 +196,7 @@ void ShowCaptureKeyInMenu() {
 
 bool ReportRefusedHotKeys() {
     Application &app = App();
-    char keys[200], key[100], format[300], text[400];
+    char keys[200], key[100], format[100], text[400];
     keys[0] = 0;
     const HotKeySlot *slots[] = {&app.CaptureKey, &app.ForegroundKey};
     for (const HotKeySlot *slot : slots) {

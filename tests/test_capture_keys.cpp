@@ -64,9 +64,11 @@ TEST_CASE(keys_alone_move_jump_and_select_with_the_held_modifier) {
     CHECK(PointerAt(moved));
     CHECK(zorvane.program.running() && CaptureWindowOf(zorvane.main) == zorvane.main);
 
-    // Shift at the moment of Enter: its thread is killed, not its frame closed.
-    PressWith(VK_LSHIFT, VK_RETURN);
+    // Shift held at Enter, as a user holds it: the thread is killed, not the frame closed.
+    HoldKeys(VK_LSHIFT);
+    PressKey(VK_RETURN);
     CHECK(WaitCaptureHeld(zorvane.main, false, 10000));
+    ReleaseHeldKeys();
     CHECK_EQ(0, WaitExitCode(target.program, 15000));
     CHECK(bystander.program.running());
 }

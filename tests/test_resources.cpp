@@ -51,10 +51,8 @@ const StringText kStrings[] = {
     {217, "Zorvane est maintenant lanc\xe9."},
     {230, "(aucune)"},
     {231, "Tout afficher"},
-    {320, "Le raccourci %s est d\xe9j\xe0 pris par un autre programme ou r\xe9serv\xe9 par Windows. Choisissez-en un "
-          "autre dans les Pr\xe9" "f\xe9rences."},
-    {321, "Le raccourci %s est d\xe9j\xe0 pris par un autre programme ou r\xe9serv\xe9 par Windows. Choisissez-en un "
-          "autre."},
+    {320, "Le raccourci %s est d\xe9j\xe0 pris. Choisissez-en un autre dans les Pr\xe9" "f\xe9rences."},
+    {321, "Le raccourci %s est d\xe9j\xe0 pris par un autre programme ou par Windows. Choisissez-en un autre."},
     {322, "Zorvane est d\xe9j\xe0 lanc\xe9."},
     {323, "aucun raccourci"},
     {324, "%s ne peut pas servir de raccourci : ajoutez Ctrl, Alt ou Win."},
@@ -73,8 +71,8 @@ const StringText kStrings[] = {
     {10217, "Zorvane is started."},
     {10230, "(none)"},
     {10231, "Show all"},
-    {10320, "The hot key %s is taken by another program or kept by Windows. Choose another one in Preferences."},
-    {10321, "The hot key %s is taken by another program or kept by Windows. Choose another one."},
+    {10320, "The hot key %s is taken by another program or by Windows. Choose another in Preferences."},
+    {10321, "The hot key %s is taken by another program or by Windows. Choose another one."},
     {10322, "Zorvane is already running."},
     {10323, "no hot key"},
     {10324, "%s cannot be a hot key: add Ctrl, Alt or Win."},
@@ -93,10 +91,8 @@ const StringText kStrings[] = {
     {20217, "Zorvane wird begonnen."},
     {20230, "(keine)"},
     {20231, "Alle anzeigen"},
-    {20320, "Das Tastenk\xfcrzel %s ist von einem anderen Programm belegt oder von Windows reserviert. W\xe4hlen Sie "
-            "ein anderes in den Einstellungen."},
-    {20321, "Das Tastenk\xfcrzel %s ist von einem anderen Programm belegt oder von Windows reserviert. W\xe4hlen Sie "
-            "ein anderes."},
+    {20320, "Das Tastenk\xfcrzel %s ist anderweitig belegt. W\xe4hlen Sie ein anderes in den Einstellungen."},
+    {20321, "Das Tastenk\xfcrzel %s ist anderweitig belegt. W\xe4hlen Sie ein anderes."},
     {20322, "Zorvane l\xe4uft bereits."},
     {20323, "kein Tastenk\xfcrzel"},
     {20324, "%s kann kein Tastenk\xfcrzel sein: f\xfcgen Sie Strg, Alt oder Win hinzu."},

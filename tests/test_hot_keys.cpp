@@ -9,6 +9,7 @@
 #include "actions_support.h"
 #include "check.h"
 #include "harness.h"
+#include "shell/hot_keys.h"
 #include "shell_support.h"
 
 namespace {
@@ -153,4 +154,25 @@ TEST_CASE(foreground_key_acts_on_the_window_in_front_and_reports_a_failure) {
         }
         CHECK(bystander.program.running());
     }
+}
+
+TEST_CASE(capture_item_shows_the_key_that_works_or_none) {
+    CHECK(PrepareInProcessZorvane(1031, 10));
+    Application &app = App();
+    HMENU menu = LoadMenuA(app.instance, MAKEINTRESOURCEA(20200));
+    CHECK(menu != nullptr);
+    app.TrayMenu = GetSubMenu(menu, 0);
+    HotKeySlot held = {{MOD_WIN | MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F5}, true, 0};
+    app.CaptureKey = held;
+    char text[200];
+    ShowCaptureKeyInMenu();
+    GetMenuStringA(app.TrayMenu, 204, text, sizeof text, MF_BYCOMMAND);
+    CHECK_STR("Zor&vane\tWin+Strg+Alt+Umschalt+F5", text);
+    app.CaptureKey.held = false;  // refused: the item says there is none
+    ShowCaptureKeyInMenu();
+    GetMenuStringA(app.TrayMenu, 204, text, sizeof text, MF_BYCOMMAND);
+    CHECK_STR("Zor&vane\tkein Tastenk\xfcrzel", text);
+    CHECK(GetMenuDefaultItem(app.TrayMenu, FALSE, 0) == 204);
+    app.TrayMenu = nullptr;
+    DestroyMenu(menu);
 }

@@ -7,9 +7,9 @@
 #include "selection/highlight.h"
 #include "shell/display_scale.h"
 #include "shell/hot_keys.h"
-#include "shell/single_instance.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
+#include "shell/single_instance.h"
 #include "shell/winutil.h"
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");

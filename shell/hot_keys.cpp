@@ -170,13 +170,13 @@ void UnregisterHotKeys() {
     }
 }
 
-int HotKeyRole(LPARAM lParam) {
+HotKeyRoleId HotKeyRole(LPARAM lParam) {
     Application &app = App();
     HotKeyChoice pressed = {(UINT)(LOWORD(lParam) & KnownModifiers), HIWORD(lParam)};
-    if (!pressed.key) return 0;
-    if (SameHotKey(pressed, app.CaptureKey.chosen)) return 1;
-    if (SameHotKey(pressed, app.ForegroundKey.chosen)) return 2;
-    return 0;
+    if (!pressed.key) return NoHotKeyRole;
+    if (SameHotKey(pressed, app.CaptureKey.chosen)) return CaptureHotKeyRole;
+    if (SameHotKey(pressed, app.ForegroundKey.chosen)) return ForegroundHotKeyRole;
+    return NoHotKeyRole;
 }
 
 void ShowCaptureKeyInMenu() {

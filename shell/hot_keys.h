@@ -44,8 +44,9 @@ void RegisterConfiguredHotKeys();
 bool TakeHotKey(HotKeySlot &slot, HotKeyChoice wanted, int firstId);
 void UnregisterHotKeys();
 
-// Which slot a WM_HOTKEY's modifiers and key name: 1 capture, 2 foreground, 0 none.
-int HotKeyRole(LPARAM lParam);
+// Which slot a WM_HOTKEY's modifiers and key name.
+enum HotKeyRoleId { NoHotKeyRole, CaptureHotKeyRole, ForegroundHotKeyRole };
+HotKeyRoleId HotKeyRole(LPARAM lParam);
 
 // Writes "Zorvane\t<key that works>" (or the no-key text) into the tray menu's
 // capture item.

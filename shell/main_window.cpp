@@ -122,9 +122,9 @@ LRESULT OnSecondaryButtonDown() { return Capturing() ? AbortCapture() : 0; }
 // Told apart by the key, not the id: each key's id changes as it is chosen anew.
 void OnHotKey(LPARAM lParam) {
     switch (HotKeyRole(lParam)) {
-    case 1: StartCapture(); break;
-    case 2: ApplyActionToForeground(); break;
-    default: break;
+    case CaptureHotKeyRole: StartCapture(); break;
+    case ForegroundHotKeyRole: ApplyActionToForeground(); break;
+    case NoHotKeyRole: break;
     }
 }
 

@@ -20,6 +20,12 @@ enum ActionMethod {
 // effective action; in OneShotMode ends the program afterwards. Returns 0.
 LRESULT ApplyActionAtCursor();
 
+// The configured action applied to the foreground window, resolved as a
+// pointed window is (a ghost to its hung program, a store app's frame to the
+// app); nothing for Zorvane's own windows and the desktop. Failures are
+// reported as for a capture.
+void ApplyActionToForeground();
+
 // Applies one action to a resolved target and reports a failure with the
 // localised box. False when the action failed; values outside 1000 to 1004 do
 // nothing and count as done.

@@ -56,6 +56,15 @@
 #define IDS_RESUME_FAILED 271
 #define IDS_RESUME_ALL 272
 
+/* Strings of the hot keys and of the one running Zorvane (320 to 339). */
+#define IDS_HOTKEY_REFUSED_START 320
+#define IDS_HOTKEY_REFUSED_DIALOG 321
+#define IDS_ALREADY_RUNNING 322
+#define IDS_NO_HOT_KEY 323
+#define IDS_HOTKEY_NEEDS_MODIFIER 324
+#define IDS_HOTKEYS_SAME 325
+#define IDS_MODIFIER_NAMES 326
+
 /* Menus and accelerators: the main menu (per language) and one accelerator table. */
 #define IDM_MAIN 200
 #define IDA_MAIN 200
@@ -108,6 +117,13 @@
 #define IDC_RADIO_KILL_PROCESS 1003
 #define IDC_RADIO_HIDE 1004
 #define IDC_RUN_AT_LOGON 1006
+
+/* Hot key controls of the Preferences dialog: each system hot key control with
+   its Win check box (the control itself has no Win modifier). */
+#define IDC_CAPTURE_HOTKEY 1030
+#define IDC_CAPTURE_HOTKEY_WIN 1031
+#define IDC_FOREGROUND_HOTKEY 1032
+#define IDC_FOREGROUND_HOTKEY_WIN 1033
 
 /* Controls of the process list dialog. */
 #define IDC_PROCESS_LIST 1007

@@ -190,12 +190,28 @@ int ResolveFrame(TargetWindow *target) {
     return 1;
 }
 
-int ResolveTarget(TargetWindow *target, bool full) {
+namespace {
+
+void ClearTarget(TargetWindow *target) {
     target->pointedWindow = nullptr;
     target->frameWindow = nullptr;
     target->processId = 0;
     target->exeName[0] = 0;
     target->viaGhost = 0;
+}
+
+// The full resolution of a window found already (pointed or in front).
+int ResolveFound(TargetWindow *target) {
+    int result = ResolveFrame(target);
+    if (GhostRuleApplies() && IsGhostHost(target->exeName) && HasClass(target->pointedWindow, "Ghost"))
+        result = SeeThroughGhost(target);
+    return result;
+}
+
+}  // namespace
+
+int ResolveTarget(TargetWindow *target, bool full) {
+    ClearTarget(target);
     // Without a pointer position there is nothing under it to act on.
     POINT pointer;
     if (!GetCursorPos(&pointer)) return 0;
@@ -206,11 +222,21 @@ int ResolveTarget(TargetWindow *target, bool full) {
         return 0;
     }
     if (!full) return 0;
+    return ResolveFound(target);
+}
 
-    int result = ResolveFrame(target);
-    if (GhostRuleApplies() && IsGhostHost(target->exeName) && HasClass(target->pointedWindow, "Ghost"))
-        result = SeeThroughGhost(target);
-    return result;
+int ResolveWindowTarget(TargetWindow *target, HWND window) {
+    ClearTarget(target);
+    if (!window || !IsWindow(window) || IsDesktopTopWindow(window) || IsDesktopView(window)) return 0;
+    target->pointedWindow = window;
+    return ResolveFound(target);
+}
+
+bool IsDesktopTopWindow(HWND window) {
+    if (!window) return false;
+    if (window == GetShellWindow()) return true;
+    HWND view = DesktopShellView();
+    return view && GetAncestor(view, GA_ROOT) == window;
 }
 
 HWND DesktopListView() {

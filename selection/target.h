@@ -21,6 +21,14 @@ struct TargetWindow {
 // returns 1 when a target was found.
 int ResolveTarget(TargetWindow *target, bool full);
 
+// The full resolution of a given window (the foreground one) as if it were
+// pointed at: 1 when a target was found, 0 for none or a desktop view.
+int ResolveWindowTarget(TargetWindow *target, HWND window);
+
+// True for the desktop's top-level window (the program manager or the
+// "WorkerW" window that holds its views): never a target when in front.
+bool IsDesktopTopWindow(HWND window);
+
 // Fills threadId, processId, frameWindow and exeName from pointedWindow; on a
 // store app's frame they name the app, not the frame host.
 int ResolveFrame(TargetWindow *target);

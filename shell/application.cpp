@@ -8,8 +8,10 @@
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
 #include "shell/display_scale.h"
+#include "shell/hot_keys.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
+#include "shell/single_instance.h"
 #include "shell/winutil.h"
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
@@ -107,7 +109,7 @@ void CountStartAndGreet() {
 
 }  // namespace
 
-void ShowStartBalloon() {
+void ShowTrayBalloon(const char *text) {
     Application &app = App();
     NOTIFYICONDATAA balloon;
     ZeroMemory(&balloon, sizeof balloon);
@@ -117,15 +119,20 @@ void ShowStartBalloon() {
     balloon.uFlags = NIF_INFO;
     balloon.uCallbackMessage = WM_USER;
     balloon.hIcon = app.trayIcon;
-    char text[100];
-    text[0] = 0;
-    LoadStringA(app.instance, IDS_STARTED_BALLOON + LanguageBase, text, sizeof text);
     lstrcpynA(balloon.szInfo, text, sizeof balloon.szInfo);
     lstrcpynA(balloon.szInfoTitle, "Zorvane", sizeof balloon.szInfoTitle);
     balloon.dwInfoFlags = NIIF_INFO;
     balloon.uTimeout = 10000;
     Shell_NotifyIconA(NIM_MODIFY, &balloon);
 }
+
+void ShowLocalBalloon(UINT baseId) {
+    char text[100];
+    LoadLocalString(baseId, text, sizeof text);
+    ShowTrayBalloon(text);
+}
+
+void ShowStartBalloon() { ShowLocalBalloon(IDS_STARTED_BALLOON); }
 
 bool Initialise(HINSTANCE instance, int startCommand) {
     // Before any window: an unaware process gets virtualised coordinates on
@@ -144,6 +151,7 @@ bool Initialise(HINSTANCE instance, int startCommand) {
     app.mainWindow = CreateWindowExA(0, className, app.productName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                      0, CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
     if (!app.mainWindow) return false;
+    PublishInstanceWindow();
 
     app.OneShotMode = 0;
     if (startCommand == IDC_CMD_PREFERENCES || startCommand == IDC_CMD_CAPTURE ||
@@ -162,7 +170,8 @@ bool Initialise(HINSTANCE instance, int startCommand) {
         app.ProcessMenu = GetSubMenu(menu, 1);
     }
 
-    RegisterHotKey(app.mainWindow, HOTKEY_ID, HOTKEY_MODIFIERS, HOTKEY_KEY);
+    RegisterConfiguredHotKeys();
+    ShowCaptureKeyInMenu();
     app.OpenThreadEntry = BindOpenThread();
     // Every end of a process or thread asks the user first when it would stop
     // Windows or take the shell away.
@@ -173,6 +182,8 @@ bool Initialise(HINSTANCE instance, int startCommand) {
         app.trayIcon = LoadSmallIcon(instance, IDI_ZORVANE_SMALL);
         AddTrayIcon();
         CountStartAndGreet();
+        // After the greeting, which it replaces: a key that was not had matters more.
+        ReportRefusedHotKeys();
     }
     return true;
 }
@@ -193,10 +204,11 @@ static bool FirstArgument(const char *commandLine, char *out, int capacity) {
 
 int RunZorvane(HINSTANCE instance, const char *commandLine, int showState) {
     char argument[MAX_PATH];
-    if (FirstArgument(commandLine, argument, sizeof argument)) {
-        int command = StartCommandForArgument(argument);
-        if (command) showState = command;
-    }
+    int command = 0;
+    if (FirstArgument(commandLine, argument, sizeof argument)) command = StartCommandForArgument(argument);
+    if (command) showState = command;
+    // A running Zorvane of this user's session takes the start over.
+    if (HandToRunningInstance(command)) return 0;
     if (!Initialise(instance, showState)) return 0;
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     MSG message;

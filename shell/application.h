@@ -44,6 +44,21 @@ struct CaptureState {
     RECT LabelRect;
 };
 
+// A global hot key: MOD_ flags and a virtual key; key 0 means none.
+struct HotKeyChoice {
+    UINT modifiers;
+    UINT key;
+};
+
+// One hot key of Zorvane: the key chosen in the settings, whether the system
+// granted it, and the id it is registered under (two ids per slot, so that a
+// new key is taken before the old one goes).
+struct HotKeySlot {
+    HotKeyChoice chosen;
+    bool held;
+    int id;
+};
+
 struct Application {
     char productName[100];
     char companyKey[100];
@@ -63,6 +78,9 @@ struct Application {
     LONG ActionMethod;
     HFONT LinkFont;
     OsVersionInfo OsVersion;
+    HotKeySlot CaptureKey;
+    HotKeySlot ForegroundKey;
+    HANDLE InstanceClaim;  // the running tray Zorvane's mark in the session; 0 when none
 };
 
 // The one Application of the process, made on first use.
@@ -91,5 +109,10 @@ OpenThreadFunction BindOpenThread();
 
 // The version-2 notify record that shows the first-start balloon.
 void ShowStartBalloon();
+
+// The tray icon's balloon with the text (cut to 255 characters), or with
+// string baseId + LanguageBase.
+void ShowTrayBalloon(const char *text);
+void ShowLocalBalloon(UINT baseId);
 
 #endif

@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
 #include "shell/application.h"
+#include "shell/hot_keys.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
 
@@ -118,10 +119,13 @@ void OnPreferencesInit(HWND dialog) {
     for (const ActionChoice &choice : ActionChoices) SetChecked(dialog, choice.id, app.ActionMethod == choice.id);
     EnableWindow(GetDlgItem(dialog, IDC_RADIO_KILL_THREAD), ThreadOpeningAvailable());
     SetChecked(dialog, IDC_RUN_AT_LOGON, IsRunAtLogon());
+    InitHotKeyControls(dialog);
 }
 
 // Stores the checked action (or the loaded one when none is) and the logon entry.
 void OnPreferencesOk(HWND dialog) {
+    // A key the system refuses keeps the dialog open; nothing else is stored then.
+    if (!ApplyHotKeyControls(dialog)) return;
     Application &app = App();
     for (const ActionChoice &choice : ActionChoices) {
         if (IsChecked(dialog, choice.id)) {

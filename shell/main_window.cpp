@@ -8,11 +8,14 @@
 #include "processes/process_dialog.h"
 #include "resources/resource_ids.h"
 #include "selection/capture.h"
+#include "selection/capture_keys.h"
 #include "shell/application.h"
 #include "shell/dialogs.h"
 #include "shell/hidden_windows.h"
 #include "shell/suspended_programs.h"
+#include "shell/hot_keys.h"
 #include "shell/settings.h"
+#include "shell/single_instance.h"
 #include "shell/winutil.h"
 #include "site.h"
 #include "update/update.h"
@@ -44,7 +47,8 @@ void EndIfOneShot() {
 }
 
 void OnDestroy() {
-    UnregisterHotKey(App().mainWindow, HOTKEY_ID);
+    UnregisterHotKeys();
+    ReleaseInstanceClaim();
     PostQuitMessage(0);
 }
 
@@ -121,8 +125,24 @@ LRESULT OnPrimaryButtonDown() { return Capturing() ? ApplyActionAtCursor() : 0; 
 
 LRESULT OnSecondaryButtonDown() { return Capturing() ? AbortCapture() : 0; }
 
+// Told apart by the key, not the id: each key's id changes as it is chosen anew.
 void OnHotKey(LPARAM lParam) {
-    if (LOWORD(lParam) == HOTKEY_MODIFIERS && HIWORD(lParam) == HOTKEY_KEY) StartCapture();
+    switch (HotKeyRole(lParam)) {
+    case CaptureHotKeyRole: StartCapture(); break;
+    case ForegroundHotKeyRole: ApplyActionToForeground(); break;
+    case NoHotKeyRole: break;
+    }
+}
+
+// The keyboard drives a running capture; otherwise keys get default handling.
+LRESULT OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (Capturing() && OnCaptureKey((UINT)wParam)) return 0;
+    return DefWindowProcA(App().mainWindow, message, wParam, lParam);
+}
+
+LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OnInstanceMessage(message, wParam)) return 0;
+    return DefWindowProcA(App().mainWindow, message, wParam, lParam);
 }
 
 }  // namespace
@@ -138,7 +158,9 @@ LRESULT MainWindowHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN: return OnSecondaryButtonDown();
     case WM_HOTKEY: OnHotKey(lParam); return 0;
     case WM_TRAYNOTIFY: return OnTrayNotify(lParam);
-    default: return DefWindowProcA(App().mainWindow, message, wParam, lParam);
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: return OnKeyDown(message, wParam, lParam);
+    default: return OnOtherMessage(message, wParam, lParam);
     }
 }
 

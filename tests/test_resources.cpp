@@ -60,6 +60,13 @@ const StringText kStrings[] = {
     {246, "Le terminer quand m\xeame ?"},
     {247, "Le red\xe9marrer ? Il sera termin\xe9 puis relanc\xe9."},
     {248, "Le terminer ?"},
+    {320, "Le raccourci %s est d\xe9j\xe0 pris. Choisissez-en un autre dans les Pr\xe9" "f\xe9rences."},
+    {321, "Le raccourci %s est d\xe9j\xe0 pris par un autre programme ou par Windows. Choisissez-en un autre."},
+    {322, "Zorvane est d\xe9j\xe0 lanc\xe9."},
+    {323, "aucun raccourci"},
+    {324, "%s ne peut pas servir de raccourci : ajoutez Ctrl, Alt ou Win."},
+    {325, "Les deux raccourcis doivent \xeatre diff\xe9rents."},
+    {326, "Win,Ctrl,Alt,Maj"},
     {10202, "Unable to close selected Window."},
     {10203, "Unable to quit selected Window."},
     {10204, "Unable to kill selected Window thread."},
@@ -82,6 +89,13 @@ const StringText kStrings[] = {
     {10246, "End it anyway?"},
     {10247, "Restart it? It will be ended and started again."},
     {10248, "End it?"},
+    {10320, "The hot key %s is taken by another program or by Windows. Choose another in Preferences."},
+    {10321, "The hot key %s is taken by another program or by Windows. Choose another one."},
+    {10322, "Zorvane is already running."},
+    {10323, "no hot key"},
+    {10324, "%s cannot be a hot key: add Ctrl, Alt or Win."},
+    {10325, "The two hot keys must differ."},
+    {10326, "Win,Ctrl,Alt,Shift"},
     {20202, "Es war nicht m\xf6glich das ausgew\xe4hlte Fenster zu schlie\xdf" "en!"},
     {20203, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters zu beenden!"},
     {20204, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters auszul\xf6schen!"},
@@ -144,6 +158,13 @@ const StringText kStrings[] = {
     {20270, "%s konnte nicht angehalten werden."},
     {20271, "%s konnte nicht fortgesetzt werden."},
     {20272, "Alle fortsetzen"},
+    {20320, "Das Tastenk\xfcrzel %s ist anderweitig belegt. W\xe4hlen Sie ein anderes in den Einstellungen."},
+    {20321, "Das Tastenk\xfcrzel %s ist anderweitig belegt. W\xe4hlen Sie ein anderes."},
+    {20322, "Zorvane l\xe4uft bereits."},
+    {20323, "kein Tastenk\xfcrzel"},
+    {20324, "%s kann kein Tastenk\xfcrzel sein: f\xfcgen Sie Strg, Alt oder Win hinzu."},
+    {20325, "Die beiden Tastenk\xfcrzel m\xfcssen verschieden sein."},
+    {20326, "Win,Strg,Alt,Umschalt"},
 };
 const int kStringCount = sizeof kStrings / sizeof kStrings[0];
 
@@ -259,6 +280,7 @@ bool CheckPopup(HMENU popup, const MenuEntry *entries, int count, const char *wh
 #define RADIO (WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON)
 #define GROUP_BOX (WS_CHILD | WS_VISIBLE | BS_GROUPBOX)
 #define CHECK_BOX (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX)
+#define HOTKEY (WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP)
 #define MODAL_BOX (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT)
 
 // A control of a template; its text comes from the language's text list.
@@ -295,6 +317,10 @@ const ControlLayout kPreferencesControls[] = {
     {1001, "Button", RADIO, 23, 51, 93, 10},        {1002, "Button", RADIO, 23, 67, 90, 10},
     {1003, "Button", RADIO, 23, 83, 72, 10},        {-1, "Button", GROUP_BOX, 7, 7, 139, 91},
     {1006, "Button", CHECK_BOX, 7, 104, 144, 10},
+    {-1, "Button", GROUP_BOX, 160, 7, 140, 91},     {-1, "Static", LABEL, 167, 19, 130, 8},
+    {1030, "msctls_hotkey32", HOTKEY, 167, 30, 90, 12}, {1031, "Button", CHECK_BOX, 262, 31, 32, 10},
+    {-1, "Static", LABEL, 167, 55, 130, 8},          {1032, "msctls_hotkey32", HOTKEY, 167, 66, 90, 12},
+    {1033, "Button", CHECK_BOX, 262, 67, 32, 10},
 };
 const DWORD kListViewStyle = 0x50810011;  // child, visible, border, tab stop, report, sorted
 #define FILTER_EDIT (WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL)
@@ -328,7 +354,7 @@ const ControlLayout kUpdateControls[] = {
 const DialogLayout kAbout = {MODAL_BOX, 0, 300, 200, 230, 65, 8, "MS Sans Serif", LAYOUT(kAboutControls)};
 const DialogLayout kAboutGerman = {MODAL_BOX, 0, 300, 200, 230, 65, 8, "MS Sans Serif",
                                    LAYOUT(kAboutControlsGerman)};
-const DialogLayout kPreferences = {MODAL_BOX, 0, 300, 200, 153, 139, 8, "MS Shell Dlg",
+const DialogLayout kPreferences = {MODAL_BOX, 0, 300, 200, 307, 139, 8, "MS Shell Dlg",
                                    LAYOUT(kPreferencesControls)};
 const DWORD kProcessStyle = 0x80CA00C8;  // pop-up, caption, system menu, minimize box, modal frame, font, fixed sys
 const DialogLayout kProcess = {kProcessStyle, WS_EX_APPWINDOW, 0, 0, 403, 279, 8, "MS Shell Dlg",
@@ -343,27 +369,30 @@ struct DialogText {
     int id;
     const DialogLayout *layout;
     const char *title;
-    const char *texts[15];
+    const char *texts[16];
 };
 
 const DialogText kDialogs[] = {
     {200, &kAbout, "A Propos",
-     {nullptr, "Zorvane Version 0.9", "Logiciel gratuit pour Windows", "OK", ZORVANE_SITE, "Informations :"}},
+     {nullptr, ZORVANE_VERSION_LABEL, "Logiciel gratuit pour Windows", "OK", ZORVANE_SITE, "Informations :"}},
     {10200, &kAbout, "About",
-     {nullptr, "Zorvane Version 0.9", "Freeware for Windows", "OK", ZORVANE_SITE, "Informations:"}},
+     {nullptr, ZORVANE_VERSION_LABEL, "Freeware for Windows", "OK", ZORVANE_SITE, "Informations:"}},
     {20200, &kAboutGerman, "\xdc" "ber",
-     {nullptr, "Zorvane Version 0.9", "Kostenlose Software f\xfcr Windows", "Zeigen, klicken, weg.", "OK",
+     {nullptr, ZORVANE_VERSION_LABEL, "Kostenlose Software f\xfcr Windows", "Zeigen, klicken, weg.", "OK",
       ZORVANE_SITE, "Website:"}},
     {201, &kPreferences, "Pr\xe9" "f\xe9rences",
      {"OK", "Annuler", "Cacher la fen\xeatre", "Fermer la fen\xeatre", "Quitter le processus l\xe9ger",
       "Tuer le processus l\xe9ger", "Tuer le processus", "Lorsque je s\xe9lectionne une fen\xeatre :",
-      "Lancer Zorvane au d\xe9marrage du syst\xe8me"}},
+      "Lancer Zorvane au d\xe9marrage du syst\xe8me", "Raccourcis clavier", "Lancer une s\xe9lection :", "", "Win",
+      "Agir sur la fen\xeatre active :", "", "Win"}},
     {10201, &kPreferences, "Preferences",
      {"OK", "Cancel", "Hide window", "Close window", "Exit thread", "Kill thread", "Kill process",
-      "When a window is selected:", "Launch Zorvane at startup"}},
+      "When a window is selected:", "Launch Zorvane at startup", "Hot keys", "Start a capture:", "", "Win",
+      "Act on the foreground window:", "", "Win"}},
     {20201, &kPreferences, "Einstellungen",
      {"OK", "Abbrechen", "Fenster ausblenden", "Fenster schlie\xdf" "en", "Thread beenden", "Thread ausl\xf6schen",
-      "Prozess ausl\xf6schen", "Beim ausw\xe4hlen eines fensters:", "Start Zorvane auf Windows-anmeldung"}},
+      "Prozess ausl\xf6schen", "Beim ausw\xe4hlen eines fensters:", "Start Zorvane auf Windows-anmeldung",
+      "Tastenk\xfcrzel", "Auswahl starten:", "", "Win", "Auf das aktive Fenster anwenden:", "", "Win"}},
     {206, &kProcessFrench, "Programmes",
      {"List1", "Programmes s\xe9l\xe9" "ctionn\xe9s :", "Montrer", "Fermer", "Quitter", "Tuer", "Cacher", "Rafraichir",
       "S\xe9lectionnez un ou plusieurs programmes dans la liste ci-contre.", "Fermer", "Filtre :", "",
@@ -731,7 +760,7 @@ TEST_CASE(dialog_templates_in_three_languages) {
 TEST_CASE(dialogs_show_their_texts_through_ansi_calls) {
     HMODULE module = ZorvaneModule();
     CHECK(module != nullptr);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_HOTKEY_CLASS};
     CHECK(InitCommonControlsEx(&controls));
     for (const DialogText &d : kDialogs) CHECK(CheckCreatedDialog(module, d));
 }

@@ -331,12 +331,12 @@ void ReleaseAllInput() {
     if (GetAsyncKeyState(VK_RBUTTON) & 0x8000) SendMouse(MOUSEEVENTF_RIGHTUP);
 }
 
-void PressHotKey(bool win, bool alt, bool ctrl, bool shift) {
+void PressHotKey(bool win, bool alt, bool ctrl, bool shift, WORD key) {
     if (win) KeyDown(VK_LWIN);
     if (alt) KeyDown(VK_LMENU);
     if (ctrl) KeyDown(VK_LCONTROL);
     if (shift) KeyDown(VK_LSHIFT);
-    PressKey('X');
+    PressKey(key);
     if (shift) KeyUp(VK_LSHIFT);
     if (ctrl) KeyUp(VK_LCONTROL);
     if (alt) KeyUp(VK_LMENU);

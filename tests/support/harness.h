@@ -106,8 +106,8 @@ void KeyUp(WORD virtualKey);
 void PressKey(WORD virtualKey);
 // Releases every key and button a test may have left down, held keys too.
 void ReleaseAllInput();
-// Win+Alt+X (or other modifiers) through SendInput.
-void PressHotKey(bool win = true, bool alt = true, bool ctrl = false, bool shift = false);
+// Win+Alt+X (or other modifiers, or another key) through SendInput.
+void PressHotKey(bool win = true, bool alt = true, bool ctrl = false, bool shift = false, WORD key = 'X');
 
 // Keys held down by a test. Wine forgets injected keys when the focus moves
 // (it takes the key state from the X server again), so holding is played as a

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <tlhelp32.h>
 
+#include "shell/code_page.h"
 #include "shell/winutil.h"
 
 #ifndef _WIN64
@@ -17,7 +18,7 @@ static_assert(sizeof(PROCESS_MEMORY_COUNTERS) == 40, "PROCESS_MEMORY_COUNTERS is
 namespace {
 
 typedef HANDLE(WINAPI *CreateSnapshotFunction)(DWORD flags, DWORD processId);
-typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry);
+typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32W *entry);
 typedef BOOL(WINAPI *ProcessTimesFunction)(HANDLE process, FILETIME *creation, FILETIME *exit,
                                            FILETIME *kernel, FILETIME *user);
 typedef BOOL(WINAPI *MemoryInfoFunction)(HANDLE process, PROCESS_MEMORY_COUNTERS *counters,
@@ -160,8 +161,9 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
     HMODULE kernel = LoadLibraryA("Kernel32.DLL");
     if (!kernel) return FillNoKernelLibrary;
     CreateSnapshotFunction createSnapshot = LookUp<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
-    ProcessWalkFunction first = LookUp<ProcessWalkFunction>(kernel, "Process32First");
-    ProcessWalkFunction next = LookUp<ProcessWalkFunction>(kernel, "Process32Next");
+    // The wide walk: the narrow entry holds 260 bytes, too few for a name in UTF-8.
+    ProcessWalkFunction first = LookUp<ProcessWalkFunction>(kernel, "Process32FirstW");
+    ProcessWalkFunction next = LookUp<ProcessWalkFunction>(kernel, "Process32NextW");
     if (!createSnapshot || !first || !next) {
         FreeLibrary(kernel);
         return FillNoSnapshotEntry;
@@ -172,14 +174,16 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
         return FillNoSnapshot;
     }
     int count = 0;
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     entry.dwSize = sizeof entry;
+    char name[TEXT_BYTES(MAX_PATH)];
     for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
+        FromWideText(entry.szExeFile, name, sizeof name, false);
         DWORD cpuMilliseconds = 0, workingSetBytes = 0;
         CreationTime creation = 0;
         QueryProcessStats(entry.th32ProcessID, &cpuMilliseconds, &workingSetBytes, &creation);
         KeepIdentity(identities, entry.th32ProcessID, creation);
-        AddProcessRow(listView, entry.th32ProcessID, ExecutableDisplayName(entry.szExeFile),
+        AddProcessRow(listView, entry.th32ProcessID, ExecutableDisplayName(name),
                       cpuMilliseconds, workingSetBytes);
         ++count;
         entry.dwSize = sizeof entry;

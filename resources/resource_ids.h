@@ -30,6 +30,7 @@
 #define IDS_STARTED_BALLOON 217
 #define IDS_HIDDEN_NONE 230
 #define IDS_HIDDEN_SHOW_ALL 231
+#define IDS_LOGON_NOT_SET 340
 
 /* Menus and accelerators: the main menu (per language) and one accelerator table. */
 #define IDM_MAIN 200

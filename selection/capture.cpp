@@ -52,7 +52,7 @@ void KeepInForeground() {
 
 void FillLabel(CaptureState &state, const TargetWindow &target, DWORD keyHeld) {
     if (keyHeld) FormatText(state.LabelText, sizeof state.LabelText, "%lu", (unsigned long)target.processId);
-    else lstrcpynA(state.LabelText, target.exeName, sizeof state.LabelText);
+    else CopyWholeCharacters(state.LabelText, target.exeName, sizeof state.LabelText);
 }
 
 // Follows the pointer: light resolution every tick, full resolution and a new

@@ -5,6 +5,7 @@
 
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
+#include "shell/code_page.h"
 #include "shell/display_scale.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
@@ -187,7 +188,7 @@ static bool FirstArgument(const char *commandLine, char *out, int capacity) {
 }
 
 int RunZorvane(HINSTANCE instance, const char *commandLine, int showState) {
-    char argument[MAX_PATH];
+    char argument[TEXT_BYTES(MAX_PATH)];
     if (FirstArgument(commandLine, argument, sizeof argument)) {
         int command = StartCommandForArgument(argument);
         if (command) showState = command;

@@ -120,6 +120,12 @@ void OnPreferencesInit(HWND dialog) {
     SetChecked(dialog, IDC_RUN_AT_LOGON, IsRunAtLogon());
 }
 
+void ReportLogonNotSet(HWND dialog) {
+    char text[TEXT_BYTES(100)];
+    LoadLocalString(IDS_LOGON_NOT_SET, text, sizeof text);
+    MessageBoxA(dialog, text, App().productName, MB_OK);
+}
+
 // Stores the checked action (or the loaded one when none is) and the logon entry.
 void OnPreferencesOk(HWND dialog) {
     Application &app = App();
@@ -130,7 +136,11 @@ void OnPreferencesOk(HWND dialog) {
         }
     }
     WriteSetting(SETTINGS_SECTION, SETTING_METHOD, app.ActionMethod);
-    SetRunAtLogon(IsChecked(dialog, IDC_RUN_AT_LOGON));
+    bool atLogon = IsChecked(dialog, IDC_RUN_AT_LOGON);
+    // A logon entry that could not be written (a registry failure, or a program
+    // path that cannot be written down whole) is not left unsaid.
+    SetRunAtLogon(atLogon);
+    if (IsRunAtLogon() != atLogon) ReportLogonNotSet(dialog);
     EndDialog(dialog, IDOK);
 }
 

@@ -2,7 +2,8 @@
 // code page): programs named in Cyrillic, CJK and beyond the Basic Multilingual
 // Plane in the process list, and a Zorvane run from folders so named, whose
 // logon entry, Retry and update check must use its real path. The hidden
-// windows submenu is built in this test program, which runs with UTF-8 too.
+// windows submenu is built in this test program, which runs with UTF-8 too, and
+// Liftrun shows a message so written.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -216,6 +217,12 @@ TEST_CASE(retry_starts_the_liftrun_beside_zorvane_never_the_one_above) {
         ProcessImagePathW(ids[i], seen, MAX_PATH);
         CHECK(wcscmp(seen, expected) == 0);
     }
+    // Liftrun failed too and waits on its box: ended now, so its folder can go.
+    for (int i = 0; i < count; ++i) {
+        HANDLE liftrun = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ids[i]);
+        if (liftrun && TerminateProcess(liftrun, 0)) WaitForSingleObject(liftrun, Timeout);
+        if (liftrun) CloseHandle(liftrun);
+    }
 }
 
 TEST_CASE(update_check_reads_its_own_version_from_such_a_folder) {
@@ -243,4 +250,15 @@ TEST_CASE(update_check_reads_its_own_version_from_such_a_folder) {
     CHECK_EQ(1, server.requests());
     CHECK_STR("Zorvane is up to date.", reading.text);  // a failure says it could not check
     AnswerMessageBox(reading.box, IDOK);
+}
+
+// Liftrun has the same code page: the message Zorvane hands it comes back whole.
+TEST_CASE(liftrun_shows_a_message_in_every_script) {
+    Program liftrun;
+    CHECK(StartProgram("Liftrun.exe", "-killps -1 Журнал 日本語 😀", &liftrun));
+    MessageBoxReading reading;
+    CHECK(WaitForMessageBox(liftrun.pid(), Timeout, &reading));
+    CHECK_STR("Журнал 日本語 😀 ", reading.text);
+    AnswerMessageBox(reading.box, IDOK);
+    CHECK(liftrun.waitExit(Timeout));
 }

@@ -13,6 +13,7 @@
 #include "selection/highlight.h"
 #include "selection/target.h"
 #include "script_names_support.h"
+#include "shell_support.h"
 #include "selection_support.h"
 #include "shell/application.h"
 
@@ -276,8 +277,7 @@ TEST_CASE(label_shows_names_of_every_script) {
         CHECK(PressHotKeyAndWaitCapture(main));
         CHECK(WaitRings(300, 550, 3));
         CHECK(WaitLabel(300, 500, 650, 400, 100, name, dark));
-        PressKey(VK_ESCAPE);
-        CHECK(WaitCaptureHeld(main, false, 10000));
+        CHECK(EndCaptureOf(main));
     }
 }
 

@@ -51,6 +51,7 @@ const StringText kStrings[] = {
     {217, "Zorvane est maintenant lanc\xe9."},
     {230, "(aucune)"},
     {231, "Tout afficher"},
+    {340, "Le lancement de Zorvane au d\xe9marrage n'a pas pu \xeatre r\xe9gl\xe9."},
     {10202, "Unable to close selected Window."},
     {10203, "Unable to quit selected Window."},
     {10204, "Unable to kill selected Window thread."},
@@ -64,6 +65,7 @@ const StringText kStrings[] = {
     {10217, "Zorvane is started."},
     {10230, "(none)"},
     {10231, "Show all"},
+    {10340, "Launching Zorvane at startup could not be set."},
     {20202, "Es war nicht m\xf6glich das ausgew\xe4hlte Fenster zu schlie\xdf" "en!"},
     {20203, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters zu beenden!"},
     {20204, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters auszul\xf6schen!"},
@@ -77,6 +79,7 @@ const StringText kStrings[] = {
     {20217, "Zorvane wird begonnen."},
     {20230, "(keine)"},
     {20231, "Alle anzeigen"},
+    {20340, "Der Start von Zorvane bei der Anmeldung konnte nicht eingestellt werden."},
 };
 const int kStringCount = sizeof kStrings / sizeof kStrings[0];
 

@@ -55,12 +55,14 @@ bool RunValueWide(WCHAR *out, DWORD capacity) {
                         RRF_RT_REG_SZ, nullptr, out, &size) == ERROR_SUCCESS;
 }
 
-// Runs "-p" of the folder's Zorvane, ticks the logon entry and presses OK.
+// Runs "-p" of the folder's Zorvane, ticks the logon entry and presses OK. The
+// action stored before (Hide, as an older Zorvane wrote it) must show checked.
 bool SetLogonFromPreferences(const WideFolder &folder, Program *zorvane) {
     HWND main = nullptr;
+    SetPreferenceDword("Methode", IDC_RADIO_HIDE);
     if (!StartZorvaneIn(folder, L"-p", zorvane, &main)) return false;
     HWND dialog = WaitForProcessDialog(zorvane->pid(), nullptr, Timeout, IDC_RUN_AT_LOGON);
-    if (!dialog) return false;
+    if (!dialog || IsDlgButtonChecked(dialog, IDC_RADIO_HIDE) != BST_CHECKED) return false;
     SendDlgItemMessageA(dialog, IDC_RUN_AT_LOGON, BM_SETCHECK, BST_CHECKED, 0);
     PressDialogButton(dialog, IDOK);
     return true;
@@ -166,6 +168,8 @@ TEST_CASE(logon_entry_names_the_real_path_or_is_not_written) {
         ResetZorvaneRegistry();
         SetPreferenceDword("Langage", 1033);
         CHECK(LogonNamesZorvaneIn(*folder));
+        DWORD method = 0;
+        CHECK(GetPreferenceDword("Methode", &method) && method == IDC_RADIO_HIDE);
     }
 
     // Unstamped, as on Windows before 1903: the path has no narrow form, so

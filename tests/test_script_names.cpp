@@ -138,8 +138,11 @@ TEST_CASE(hidden_windows_submenu_shows_names_and_cuts_titles_whole) {
     CHECK(StartProgramW(path, wideArguments, &helper));
     DWORD pid = helper.pid();
     HWND window = nullptr;
-    CHECK(WaitFor([&] { return (window = FindProcessTopWindow(pid, "ZvProcWindowHelper", nullptr)) != nullptr; },
-                  Timeout));
+    // Found once shown: a window being made is still hidden, and Zorvane leaves a hidden one alone.
+    CHECK(WaitFor([&] {
+        window = FindProcessTopWindow(pid, "ZvProcWindowHelper", nullptr);
+        return window && IsWindowVisible(window);
+    }, Timeout));
     CHECK(HideAndRemember(window));
 
     HMENU tray = CreatePopupMenu(), submenu = CreatePopupMenu();

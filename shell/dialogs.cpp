@@ -120,6 +120,7 @@ void OnPreferencesInit(HWND dialog) {
     SetChecked(dialog, IDC_RUN_AT_LOGON, IsRunAtLogon());
 }
 
+// Owned by the dialog whose OK asked for the entry.
 void ReportLogonNotSet(HWND dialog) {
     char text[TEXT_BYTES(100)];
     LoadLocalString(IDS_LOGON_NOT_SET, text, sizeof text);

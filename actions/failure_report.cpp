@@ -9,6 +9,7 @@
 #include "actions/end_guard.h"
 #include "selection/target.h"
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/main_window.h"
 #include "shell/winutil.h"
 
@@ -90,13 +91,13 @@ void ReportActionFailureOwned(HWND owner, UINT messageId, const char *verb, LONG
     if (!RetryTargetStillThere(app.OpenThreadEntry, verb, id, creation)) return;
     bool agreed = false;
     if (!AskBeforeElevatedEnd(verb, id, &agreed)) return;
-    char program[MAX_PATH];
+    char program[TEXT_BYTES(MAX_PATH)];
     if (LiftrunProgramPath(program, sizeof program))
         StartLiftrunElevated(app.mainWindow, program, verb, id, creation, message, agreed);
 }
 
 bool LiftrunProgramPath(char *out, int capacity) {
-    char directory[MAX_PATH];
+    char directory[TEXT_BYTES(MAX_PATH)];
     if (!ProgramDirectory(directory, sizeof directory)) return false;
     if (FormatText(out, capacity, "%sLiftrun.exe", directory) < 0) return false;
     DWORD attributes = GetFileAttributesA(out);
@@ -145,7 +146,7 @@ namespace {
 const LONG FailureBoxStyle = WS_VISIBLE | WS_POPUP | WS_SYSMENU | DS_MODALFRAME | WS_CAPTION;
 
 BOOL CALLBACK MatchFailureBox(HWND window, LPARAM lParam) {
-    char title[255];
+    char title[TEXT_BYTES(255)];
     GetWindowTextA(window, title, sizeof title);
     if (lstrcmpiA(title, "zorvane") != 0) return TRUE;
     if ((GetWindowLongA(window, GWL_STYLE) & FailureBoxStyle) != FailureBoxStyle) return TRUE;

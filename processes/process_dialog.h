@@ -21,8 +21,8 @@ int CALLBACK CompareProcessRowsReversed(LPARAM first, LPARAM second, LPARAM spec
 // EnumWindows callback; lParam is the TargetWindow with processId set.
 BOOL CALLBACK FindProcessWindow(HWND window, LPARAM lParam);
 
-// Size of the buffers that cell texts are read into.
-enum { ProcessTextCapacity = 255 };
+// Size of the buffers that cell texts are read into: an executable name in UTF-8.
+enum { ProcessTextCapacity = 3 * MAX_PATH };
 
 // Reads one cell of a row (empty when the row or column is missing).
 void ReadProcessCell(HWND listView, int row, int column, char *out);

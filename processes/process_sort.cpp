@@ -6,6 +6,8 @@
 #include <ctype.h>
 #include <string.h>
 
+#include "shell/code_page.h"
+
 namespace {
 
 // One flag for the whole program, never reset: the first click sorts descending.
@@ -99,7 +101,7 @@ int CALLBACK CompareProcessRows(LPARAM first, LPARAM second, LPARAM spec) {
     char firstText[ProcessTextCapacity], secondText[ProcessTextCapacity];
     ReadProcessCell(sort->listView, static_cast<int>(first), sort->column, firstText);
     ReadProcessCell(sort->listView, static_cast<int>(second), sort->column, secondText);
-    if (!sort->numeric) return _stricmp(firstText, secondText);
+    if (!sort->numeric) return CompareNamesFolded(firstText, secondText);
     long long a = NumericCellKey(firstText), b = NumericCellKey(secondText);
     return a < b ? -1 : (a > b ? 1 : 0);
 }

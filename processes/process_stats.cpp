@@ -9,6 +9,7 @@
 
 #include "processes/process_status.h"
 #include "resources/resource_ids.h"
+#include "shell/code_page.h"
 #include "shell/winutil.h"
 
 #ifndef _WIN64
@@ -19,7 +20,7 @@ static_assert(sizeof(PROCESS_MEMORY_COUNTERS) == 40, "PROCESS_MEMORY_COUNTERS is
 namespace {
 
 typedef HANDLE(WINAPI *CreateSnapshotFunction)(DWORD flags, DWORD processId);
-typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry);
+typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32W *entry);
 typedef BOOL(WINAPI *ProcessTimesFunction)(HANDLE process, FILETIME *creation, FILETIME *exit,
                                            FILETIME *kernel, FILETIME *user);
 typedef BOOL(WINAPI *MemoryInfoFunction)(HANDLE process, PROCESS_MEMORY_COUNTERS *counters,
@@ -239,8 +240,9 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
     HMODULE kernel = LoadLibraryA("Kernel32.DLL");
     if (!kernel) return FillNoKernelLibrary;
     CreateSnapshotFunction createSnapshot = LookUp<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
-    ProcessWalkFunction first = LookUp<ProcessWalkFunction>(kernel, "Process32First");
-    ProcessWalkFunction next = LookUp<ProcessWalkFunction>(kernel, "Process32Next");
+    // The wide walk: the narrow entry holds 260 bytes, too few for a name in UTF-8.
+    ProcessWalkFunction first = LookUp<ProcessWalkFunction>(kernel, "Process32FirstW");
+    ProcessWalkFunction next = LookUp<ProcessWalkFunction>(kernel, "Process32NextW");
     if (!createSnapshot || !first || !next) {
         FreeLibrary(kernel);
         return FillNoSnapshotEntry;
@@ -254,17 +256,19 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
     PrepareFill(&context);
     GatherProcessStatus(&statusTable);
     int count = 0;
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     entry.dwSize = sizeof entry;
     ProcessRowIdentity single;
+    char name[TEXT_BYTES(MAX_PATH)];
     for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
+        FromWideText(entry.szExeFile, name, sizeof name, false);
         // Rows beyond the table's capacity are still listed, from a record of their own.
         bool kept = identities && identities->count < ProcessIdentityCapacity;
         ProcessRowIdentity *row = kept ? &identities->rows[identities->count++] : &single;
         ZeroMemory(row, sizeof *row);
         row->processId = entry.th32ProcessID;
         row->parentId = entry.th32ParentProcessID;
-        lstrcpynA(row->name, ExecutableDisplayName(entry.szExeFile), sizeof row->name);
+        CopyWholeCharacters(row->name, ExecutableDisplayName(name), sizeof row->name);
         QueryProcessStats(row->processId, &row->cpuMilliseconds, &row->workingSetBytes, &row->creationTime);
         QueryImageAndCreation(row);
         row->status = ProcessStatusOf(&statusTable, row->processId);

@@ -64,6 +64,7 @@
 #define IDS_HOTKEY_NEEDS_MODIFIER 324
 #define IDS_HOTKEYS_SAME 325
 #define IDS_MODIFIER_NAMES 326
+#define IDS_LOGON_NOT_SET 340
 
 /* Menus and accelerators: the main menu (per language) and one accelerator table. */
 #define IDM_MAIN 200

@@ -69,7 +69,7 @@ void FillLabel(CaptureState &state, const TargetWindow &target, DWORD keyHeld) {
         LoadLocalString(IDS_NOT_RESPONDING_LABEL, format, sizeof format);
         FormatText(state.LabelText, sizeof state.LabelText, format, target.exeName);
     } else {
-        lstrcpynA(state.LabelText, target.exeName, sizeof state.LabelText);
+        CopyWholeCharacters(state.LabelText, target.exeName, sizeof state.LabelText);
     }
 }
 

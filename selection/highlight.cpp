@@ -96,11 +96,14 @@ void DrawLabel(HDC screen, CaptureState &state, int colour, bool changed) {
     const RECT &rect = state.HighlightRect;
     int oldMode = SetBkMode(screen, TRANSPARENT);
     COLORREF oldColour = SetTextColor(screen, HighlightShade(colour, ShadeCount - 1));
+    // GDI reads narrow text in the system's code page, not the process's.
+    WCHAR label[sizeof state.LabelText];
+    ToWideText(state.LabelText, label, sizeof state.LabelText);
     RECT textRect = rect;
-    DrawTextA(screen, state.LabelText, -1, &textRect, LabelFlags);
+    DrawTextW(screen, label, -1, &textRect, LabelFlags);
     if (changed) {
         RECT measured = rect;
-        DrawTextA(screen, state.LabelText, -1, &measured, LabelFlags | DT_CALCRECT);
+        DrawTextW(screen, label, -1, &measured, LabelFlags | DT_CALCRECT);
         int textWidth = measured.right - measured.left;
         int width = rect.right - rect.left, height = rect.bottom - rect.top;
         state.LabelRect.left = rect.left + width / 2 - textWidth / 2;

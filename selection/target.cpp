@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/winutil.h"
 
 #ifndef _WIN64
@@ -16,7 +17,7 @@ static_assert(sizeof(PROCESSENTRY32) == 296, "narrow process entry is 296 bytes"
 namespace {
 
 typedef HANDLE(WINAPI *SnapshotFunction)(DWORD flags, DWORD processId);
-typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32 *entry);
+typedef BOOL(WINAPI *ProcessWalkFunction)(HANDLE snapshot, PROCESSENTRY32W *entry);
 
 enum { GhostCaptionMatch = 1, GhostSizeMatch = 2 };
 
@@ -28,22 +29,23 @@ void CopyExeName(DWORD processId, char *exeName) {
     if (!kernel) return;
     SnapshotFunction takeSnapshot =
         EntryPointAs<SnapshotFunction>(GetProcAddress(kernel, "CreateToolhelp32Snapshot"));
-    ProcessWalkFunction first = EntryPointAs<ProcessWalkFunction>(GetProcAddress(kernel, "Process32First"));
-    ProcessWalkFunction next = EntryPointAs<ProcessWalkFunction>(GetProcAddress(kernel, "Process32Next"));
+    // The wide walk: the narrow entry holds 260 bytes, too few for a name in UTF-8.
+    ProcessWalkFunction first = EntryPointAs<ProcessWalkFunction>(GetProcAddress(kernel, "Process32FirstW"));
+    ProcessWalkFunction next = EntryPointAs<ProcessWalkFunction>(GetProcAddress(kernel, "Process32NextW"));
     FreeLibrary(kernel);  // stays loaded: the program links to it
     if (!takeSnapshot || !first || !next) return;
 
     HANDLE snapshot = takeSnapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE || !snapshot) return;
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     ZeroMemory(&entry, sizeof entry);
-    entry.dwSize = sizeof(PROCESSENTRY32);
+    entry.dwSize = sizeof(PROCESSENTRY32W);
     for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
         if (entry.th32ProcessID == processId) {
-            lstrcpynA(exeName, entry.szExeFile, sizeof entry.szExeFile);
+            FromWideText(entry.szExeFile, exeName, TEXT_BYTES(MAX_PATH), false);
             break;
         }
-        entry.dwSize = sizeof(PROCESSENTRY32);
+        entry.dwSize = sizeof(PROCESSENTRY32W);
     }
     CloseHandle(snapshot);
 }
@@ -264,7 +266,7 @@ BOOL CALLBACK GhostCandidateTest(HWND window, LPARAM lParam) {
         entry.window = window;
         matched = true;
     }
-    char caption[1024];
+    char caption[TEXT_BYTES(1024)];
     if (search.caption[0] && GetWindowTextA(window, caption, sizeof caption) > 0 &&
         strstr(search.caption, caption)) {
         entry.flags |= GhostCaptionMatch;

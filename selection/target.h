@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include "shell/code_page.h"
+
 struct TargetWindow {
     HWND pointedWindow;
     HWND frameWindow;
     DWORD threadId;
     DWORD processId;
-    char exeName[260];
+    char exeName[TEXT_BYTES(260)];
     DWORD viaGhost;
 };
 
@@ -33,7 +35,8 @@ bool IsDesktopTopWindow(HWND window);
 // store app's frame they name the app, not the frame host.
 int ResolveFrame(TargetWindow *target);
 
-// Copies the executable name of the process (260 characters) from a fresh
+// Copies the executable name of the process (260 characters, in a buffer of
+// TEXT_BYTES(260)) from a fresh
 // snapshot; leaves it empty when the tool help functions, the snapshot or the
 // process are missing.
 void CopyExeName(DWORD processId, char *exeName);

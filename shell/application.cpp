@@ -7,6 +7,7 @@
 #include "actions/identity.h"
 #include "resources/resource_ids.h"
 #include "selection/highlight.h"
+#include "shell/code_page.h"
 #include "shell/display_scale.h"
 #include "shell/hot_keys.h"
 #include "shell/main_window.h"
@@ -203,7 +204,7 @@ static bool FirstArgument(const char *commandLine, char *out, int capacity) {
 }
 
 int RunZorvane(HINSTANCE instance, const char *commandLine, int showState) {
-    char argument[MAX_PATH];
+    char argument[TEXT_BYTES(MAX_PATH)];
     int command = 0;
     if (FirstArgument(commandLine, argument, sizeof argument)) command = StartCommandForArgument(argument);
     if (command) showState = command;

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "shell/code_page.h"
+
 // Thread-opening entry point: the system's "OpenThread", or OpenThreadFallback.
 typedef HANDLE(WINAPI *OpenThreadFunction)(DWORD access, BOOL inherit, DWORD threadId);
 
@@ -27,7 +29,7 @@ enum { GhostCandidateLimit = 16 };
 
 // State of the search for the real window behind a hung application's ghost.
 struct GhostSearch {
-    char caption[1024];
+    char caption[TEXT_BYTES(1024)];
     RECT rect;
     GhostCandidate candidates[GhostCandidateLimit];
     int count;
@@ -37,7 +39,7 @@ struct GhostSearch {
 struct CaptureState {
     HWND LastPointedWindow;
     LONG RedrawPhase;  // 0 to 3
-    char LabelText[260];
+    char LabelText[TEXT_BYTES(260)];
     DWORD PidMode;  // 0 or 0x8000
     RECT HighlightRect;
     HRGN BandRegion;

@@ -122,6 +122,13 @@ void OnPreferencesInit(HWND dialog) {
     InitHotKeyControls(dialog);
 }
 
+// Owned by the dialog whose OK asked for the entry.
+void ReportLogonNotSet(HWND dialog) {
+    char text[TEXT_BYTES(100)];
+    LoadLocalString(IDS_LOGON_NOT_SET, text, sizeof text);
+    MessageBoxA(dialog, text, App().productName, MB_OK);
+}
+
 // Stores the checked action (or the loaded one when none is) and the logon entry.
 void OnPreferencesOk(HWND dialog) {
     // A key the system refuses keeps the dialog open; nothing else is stored then.
@@ -134,7 +141,11 @@ void OnPreferencesOk(HWND dialog) {
         }
     }
     WriteSetting(SETTINGS_SECTION, SETTING_METHOD, app.ActionMethod);
-    SetRunAtLogon(IsChecked(dialog, IDC_RUN_AT_LOGON));
+    bool atLogon = IsChecked(dialog, IDC_RUN_AT_LOGON);
+    // A logon entry that could not be written (a registry failure, or a program
+    // path that cannot be written down whole) is not left unsaid.
+    SetRunAtLogon(atLogon);
+    if (IsRunAtLogon() != atLogon) ReportLogonNotSet(dialog);
     EndDialog(dialog, IDOK);
 }
 

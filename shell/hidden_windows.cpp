@@ -7,6 +7,7 @@
 #include "actions/identity.h"
 #include "resources/resource_ids.h"
 #include "selection/target.h"
+#include "shell/code_page.h"
 #include "shell/kept_entries.h"
 #include "shell/winutil.h"
 
@@ -43,24 +44,25 @@ void ShowAndForget(HWND window) {
 }
 
 // Cuts the text after TitleShown characters (not bytes), ending it with "...".
+// Whole characters: CharNextA steps single bytes of UTF-8.
 void CutTitle(char *title) {
     char *end = title;
-    for (int shown = 0; *end && shown < TitleShown - 3; ++shown) end = CharNextA(end);
+    for (int shown = 0; *end && shown < TitleShown - 3; ++shown) end = const_cast<char *>(NextCharacter(end));
     char *cut = end;
-    for (int shown = 0; *end && shown < 3; ++shown) end = CharNextA(end);
+    for (int shown = 0; *end && shown < 3; ++shown) end = const_cast<char *>(NextCharacter(end));
     if (*end) lstrcpyA(cut, "...");
 }
 
 // "<exe> - <title>"; the process id stands for an executable name that cannot be read.
 void EntryLabel(const KeptEntry &entry, char *label, int capacity) {
-    char exeName[260], title[1024], text[1024];
+    char exeName[TEXT_BYTES(MAX_PATH)], title[TEXT_BYTES(1024)], text[TEXT_BYTES(1024)];
     CopyExeName(entry.processId, exeName);
     if (!exeName[0]) FormatText(exeName, sizeof exeName, "%lu", static_cast<unsigned long>(entry.processId));
     title[0] = 0;
     GetWindowTextA(WindowOf(entry), title, sizeof title);
     CutTitle(title);
     if (title[0]) FormatText(text, sizeof text, "%s - %s", exeName, title);
-    else lstrcpynA(text, exeName, sizeof text);
+    else CopyWholeCharacters(text, exeName, sizeof text);
     MenuItemText(text, label, capacity);
 }
 

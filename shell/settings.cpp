@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/winutil.h"
 
 int LanguageBase = 0;
@@ -91,7 +92,7 @@ bool SetRunAtLogon(bool enable) {
     if (enable) {
         ok = true;
         if (RegQueryValueExA(key, RUN_VALUE_NAME, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            char path[MAX_PATH], command[MAX_PATH + 3];
+            char path[TEXT_BYTES(MAX_PATH)], command[TEXT_BYTES(MAX_PATH) + 3];
             // The executable's full path: a program started by a bare or relative
             // name has no more than that on its command line, which would not be
             // found at the next logon.

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/settings.h"
 
 int LoadLocalString(UINT baseId, char *buffer, int capacity) {
@@ -30,14 +31,8 @@ int ReadControlText(HWND dialog, int controlId, char *buffer, int capacity) {
 }
 
 bool ProgramPath(char *out, int capacity) {
-    if (capacity <= 0) return false;
-    // A path cut to the buffer fills it and may lack its terminator.
-    DWORD length = GetModuleFileNameA(nullptr, out, capacity);
-    if (length == 0 || length >= (DWORD)capacity) {
-        out[0] = 0;
-        return false;
-    }
-    return true;
+    // A path cut to the buffer would name another file: never used.
+    return ModulePathText(nullptr, out, capacity);
 }
 
 int FormatText(char *out, int capacity, const char *format, ...) {
@@ -52,7 +47,7 @@ int FormatText(char *out, int capacity, const char *format, ...) {
 }
 
 bool ProgramDirectory(char *out, int capacity) {
-    char path[MAX_PATH];
+    char path[TEXT_BYTES(MAX_PATH)];
     if (!ProgramPath(path, sizeof path)) return false;
     char *slash = strrchr(path, '\\');
     if (!slash) return false;

@@ -5,11 +5,15 @@
 // every size that must not leak GDI objects.
 #include <string.h>
 
+#include <initializer_list>
+
 #include "check.h"
 #include "harness.h"
 #include "selection/capture.h"
 #include "selection/highlight.h"
 #include "selection/target.h"
+#include "script_names_support.h"
+#include "shell_support.h"
 #include "selection_support.h"
 #include "shell/application.h"
 
@@ -196,15 +200,18 @@ struct InkMask {
     }
 };
 
-// Draws the label as Zorvane does, straight onto the screen over a white window
-// of the same size: centred on one line, the darkest shade, the screen's font.
+// Draws the label (UTF-8) as Zorvane does, straight onto the screen over a white
+// window of the same size: centred on one line, the darkest shade, the screen's
+// font, in the wide form that draws every script.
 void DrawReferenceLabel(const char *text, int left, int top, int w, int h, COLORREF colour) {
+    WCHAR wide[512];
+    if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 512)) wide[0] = 0;
     HDC screen = GetDC(nullptr);
     RECT rect = {left, top, left + w, top + h};
     FillRect(screen, &rect, (HBRUSH)GetStockObject(WHITE_BRUSH));  // the window's own white
     SetBkMode(screen, TRANSPARENT);
     SetTextColor(screen, colour);
-    DrawTextA(screen, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS);
+    DrawTextW(screen, wide, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS);
     ReleaseDC(nullptr, screen);
 }
 
@@ -257,6 +264,38 @@ TEST_CASE(label_says_when_the_program_does_not_respond) {
     }, 2000);
     ReleaseHeldKeys();
     CHECK(ended);
+}
+
+// Programs named in Cyrillic, CJK and beyond the Basic Multilingual Plane, under
+// the Zorvane.exe that set-up stamps (UTF-8 code page), run from a folder so named.
+TEST_CASE(label_shows_names_of_every_script) {
+    WideFolder folder(L"Журнал 日本語 😀");
+    CHECK(StampZorvaneIn(folder));
+    ReleaseAllInput();
+    ResetZorvaneRegistry();
+    SetPreferenceDword("Startup", 5);
+    SetPreferenceDword("Methode", 1000);
+    CHECK(WaitFor([] { return !HotKeyTaken(); }, 10000));
+    Program zorvane;
+    HWND main = nullptr;
+    CHECK(StartZorvaneIn(folder, L"", &zorvane, &main));
+    CHECK(WaitFor([] { return HotKeyTaken(); }, 10000));
+    COLORREF dark = HighlightShade(3, 3);
+    for (const char *name : {"Журнал.exe", "日本語.exe", "😀.exe"}) {
+        WCHAR wideName[64], path[MAX_PATH];
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 64);
+        folder.file(wideName, path);
+        Program boxes;
+        CHECK(folder.copyFromBin("zv_windows.exe", wideName));
+        CHECK(StartProgramW(path, L"box 300 500 400 100 box 300 650 400 100", &boxes));
+        DWORD pid = boxes.pid();
+        CHECK(WaitFor([&] { return FindProcessTopWindow(pid, "ZvReady", nullptr) != nullptr; }, 20000));
+        MovePointer(500, 550);
+        CHECK(PressHotKeyAndWaitCapture(main));
+        CHECK(WaitRings(300, 550, 3));
+        CHECK(WaitLabel(300, 500, 650, 400, 100, name, dark));
+        CHECK(EndCaptureOf(main));
+    }
 }
 
 namespace {

@@ -81,7 +81,8 @@ bool BoxSays(HWND box, const char *expected) {
     return false;
 }
 
-int CompareNames(const char *a, const char *b) { return _stricmp(a, b); }
+// Names are compared as letters, with case folded in every script.
+int CompareNames(const char *a, const char *b) { return lstrcmpiA(a, b); }
 int CompareListOrder(const char *a, const char *b) { return lstrcmpiA(a, b); }
 int ComparePids(const char *a, const char *b) { return atoi(a) < atoi(b) ? -1 : (atoi(a) > atoi(b) ? 1 : 0); }
 int CompareWorkingSets(const char *a, const char *b) {

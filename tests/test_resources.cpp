@@ -67,6 +67,7 @@ const StringText kStrings[] = {
     {324, "%s ne peut pas servir de raccourci : ajoutez Ctrl, Alt ou Win."},
     {325, "Les deux raccourcis doivent \xeatre diff\xe9rents."},
     {326, "Win,Ctrl,Alt,Maj"},
+    {340, "Le lancement de Zorvane au d\xe9marrage n'a pas pu \xeatre r\xe9gl\xe9."},
     {10202, "Unable to close selected Window."},
     {10203, "Unable to quit selected Window."},
     {10204, "Unable to kill selected Window thread."},
@@ -96,6 +97,7 @@ const StringText kStrings[] = {
     {10324, "%s cannot be a hot key: add Ctrl, Alt or Win."},
     {10325, "The two hot keys must differ."},
     {10326, "Win,Ctrl,Alt,Shift"},
+    {10340, "Launching Zorvane at startup could not be set."},
     {20202, "Es war nicht m\xf6glich das ausgew\xe4hlte Fenster zu schlie\xdf" "en!"},
     {20203, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters zu beenden!"},
     {20204, "Es war nicht m\xf6glich den Thread des ausgew\xe4hlten Fensters auszul\xf6schen!"},
@@ -165,6 +167,7 @@ const StringText kStrings[] = {
     {20324, "%s kann kein Tastenk\xfcrzel sein: f\xfcgen Sie Strg, Alt oder Win hinzu."},
     {20325, "Die beiden Tastenk\xfcrzel m\xfcssen verschieden sein."},
     {20326, "Win,Strg,Alt,Umschalt"},
+    {20340, "Der Start von Zorvane bei der Anmeldung konnte nicht eingestellt werden."},
 };
 const int kStringCount = sizeof kStrings / sizeof kStrings[0];
 

@@ -7,6 +7,7 @@
 
 #include "resources/resource_ids.h"
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/dialogs.h"
 #include "shell/settings.h"
 #include "shell/winutil.h"
@@ -99,9 +100,9 @@ UpdateCheckResult CheckForUpdateAgainst(UpdateClient *client, const char *url, c
 }
 
 UpdateCheckResult CheckForUpdate(UpdateClient *client, const char *url) {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) path[0] = 0;
+    char path[TEXT_BYTES(MAX_PATH)];
+    // A cut path would read another file's version, or none: no version then.
+    if (!ProgramPath(path, sizeof path)) path[0] = 0;
     return CheckForUpdateAgainst(client, url, path);
 }
 

@@ -58,6 +58,21 @@ bool RemoteListView::cell(int row, int column, char *out, int capacity) const {
     return send(LVM_GETITEMTEXTA, row, &item, sizeof item) >= 0 && remoteText(out, capacity);
 }
 
+bool RemoteListView::cellWide(int row, int column, WCHAR *out, int capacity) const {
+    out[0] = 0;
+    LVITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<WCHAR *>(remote + RemoteTextOffset);
+    item.cchTextMax = (RemoteSize - RemoteTextOffset) / sizeof(WCHAR);
+    if (send(LVM_GETITEMTEXTW, row, &item, sizeof item) < 0 || capacity <= 0) return false;
+    SIZE_T read = 0;
+    int units = capacity < item.cchTextMax ? capacity : item.cchTextMax;
+    if (!ReadProcessMemory(process, remote + RemoteTextOffset, out, units * sizeof(WCHAR), &read)) return false;
+    out[units - 1] = 0;
+    return true;
+}
+
 bool RemoteListView::header(int column, char *out, int capacity) const {
     out[0] = 0;
     LVCOLUMNA entry;

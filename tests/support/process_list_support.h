@@ -23,6 +23,8 @@ struct RemoteListView {
     int count() const;
     // The cell text, empty when the row or column is missing.
     bool cell(int row, int column, char *out, int capacity) const;
+    // The same read as UTF-16, whatever code page the two programs have.
+    bool cellWide(int row, int column, WCHAR *out, int capacity) const;
     bool header(int column, char *out, int capacity) const;
     int columnWidth(int column) const;
     bool selected(int row) const;

@@ -88,8 +88,8 @@ const char *ExecutableDisplayName(const char *path) {
 }
 
 void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSetBytes, CreationTime *creationTime) {
-    HMODULE kernel = LoadLibraryA("Kernel32.DLL");
-    HMODULE psapi = LoadLibraryA("psapi.dll");
+    HMODULE kernel = LoadSystemLibrary("Kernel32.DLL");
+    HMODULE psapi = LoadSystemLibrary("psapi.dll");
     ProcessTimesFunction processTimes = LookUp<ProcessTimesFunction>(kernel, "GetProcessTimes");
     MemoryInfoFunction memoryInfo = LookUp<MemoryInfoFunction>(psapi, "GetProcessMemoryInfo");
 
@@ -157,7 +157,7 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
         identities->filledAt = HundredNanoseconds(now);
         identities->count = 0;
     }
-    HMODULE kernel = LoadLibraryA("Kernel32.DLL");
+    HMODULE kernel = LoadSystemLibrary("Kernel32.DLL");
     if (!kernel) return FillNoKernelLibrary;
     CreateSnapshotFunction createSnapshot = LookUp<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
     ProcessWalkFunction first = LookUp<ProcessWalkFunction>(kernel, "Process32First");

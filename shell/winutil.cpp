@@ -77,14 +77,6 @@ const char *ReadCommandLineWord(const char *line, char *out, int capacity) {
     return line;
 }
 
-FARPROC LinkedEntryPoint(const char *library, const char *name) {
-    HMODULE module = LoadLibraryA(library);
-    if (!module) return nullptr;
-    FARPROC entry = GetProcAddress(module, name);
-    FreeLibrary(module);
-    return entry;
-}
-
 bool WindowNotResponding(HWND window, UINT timeoutMs) {
     if (!window || !IsWindow(window)) return false;
     typedef BOOL(WINAPI * HungFunction)(HWND window);

@@ -6,18 +6,15 @@
 #include <string.h>
 
 #include "actions/end_guard.h"
+#include "shell/system_library.h"
 
 LiftrunOpenThreadFunction OpenThreadEntry = LiftrunOpenThreadFallback;
 
 HANDLE WINAPI LiftrunOpenThreadFallback(DWORD, BOOL, DWORD) { return nullptr; }
 
 void BindLiftrunOpenThread() {
-    OpenThreadEntry = LiftrunOpenThreadFallback;
-    HMODULE kernel = LoadLibraryA("Kernel32.dll");
-    if (!kernel) return;
-    FARPROC found = GetProcAddress(kernel, "OpenThread");
-    if (found) OpenThreadEntry = reinterpret_cast<LiftrunOpenThreadFunction>(reinterpret_cast<void *>(found));
-    FreeLibrary(kernel);  // stays loaded: every process has it
+    FARPROC found = LinkedEntryPoint("Kernel32.dll", "OpenThread");
+    OpenThreadEntry = found ? EntryPointAs<LiftrunOpenThreadFunction>(found) : LiftrunOpenThreadFallback;
 }
 
 LiftrunVerb ParseLiftrunVerb(const char *argument) {

@@ -3,5 +3,9 @@
 #include <stdlib.h>
 
 #include "liftrun/liftrun.h"
+#include "shell/system_library.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunLiftrun(__argc, __argv); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
+    return RunLiftrun(__argc, __argv);
+}

@@ -27,13 +27,22 @@ const ProcessColumn Columns[6] = {
 };
 const int ColumnCount = sizeof Columns / sizeof Columns[0];
 
-// Template 206 holds a list view, whose class the common controls library
-// registers: it must be in place before the main window creates the dialog.
+typedef BOOL(WINAPI *InitControlsFunction)(const INITCOMMONCONTROLSEX *controls);
+
+}  // namespace
+
+// The common controls library is not linked: taken by name from the system
+// folder, or from the version the manifest asks for, which the activation
+// context supplies. It stays loaded while its list views may exist.
 bool RegisterListViewClass() {
+    HMODULE controlsLibrary = LoadSystemLibrary("comctl32.dll");
+    InitControlsFunction initControls;
+    if (!BindEntryPoint(controlsLibrary, "InitCommonControlsEx", &initControls)) return false;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    return InitCommonControlsEx(&controls) != FALSE;
+    return initControls(&controls) != FALSE;
 }
-const bool listViewClassRegistered = RegisterListViewClass();
+
+namespace {
 
 HWND ListOf(HWND dialog) { return GetDlgItem(dialog, IDC_PROCESS_LIST); }
 

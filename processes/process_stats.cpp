@@ -91,8 +91,8 @@ const char *ExecutableDisplayName(const char *path) {
 }
 
 void QueryProcessStats(DWORD processId, DWORD *cpuMilliseconds, DWORD *workingSetBytes, CreationTime *creationTime) {
-    HMODULE kernel = LoadLibraryA("Kernel32.DLL");
-    HMODULE psapi = LoadLibraryA("psapi.dll");
+    HMODULE kernel = LoadSystemLibrary("Kernel32.DLL");
+    HMODULE psapi = LoadSystemLibrary("psapi.dll");
     ProcessTimesFunction processTimes = LookUp<ProcessTimesFunction>(kernel, "GetProcessTimes");
     MemoryInfoFunction memoryInfo = LookUp<MemoryInfoFunction>(psapi, "GetProcessMemoryInfo");
 
@@ -237,7 +237,7 @@ int FillProcessList(HWND listView, ProcessIdentityTable *identities) {
         identities->filledAt = HundredNanoseconds(now);
         identities->count = 0;
     }
-    HMODULE kernel = LoadLibraryA("Kernel32.DLL");
+    HMODULE kernel = LoadSystemLibrary("Kernel32.DLL");
     if (!kernel) return FillNoKernelLibrary;
     CreateSnapshotFunction createSnapshot = LookUp<CreateSnapshotFunction>(kernel, "CreateToolhelp32Snapshot");
     // The wide walk: the narrow entry holds 260 bytes, too few for a name in UTF-8.

@@ -25,7 +25,7 @@ enum { GhostCaptionMatch = 1, GhostSizeMatch = 2 };
 
 void CopyExeName(DWORD processId, char *exeName) {
     exeName[0] = 0;
-    HMODULE kernel = LoadLibraryA("Kernel32.dll");
+    HMODULE kernel = LoadSystemLibrary("Kernel32.dll");
     if (!kernel) return;
     SnapshotFunction takeSnapshot =
         EntryPointAs<SnapshotFunction>(GetProcAddress(kernel, "CreateToolhelp32Snapshot"));

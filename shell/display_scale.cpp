@@ -24,7 +24,7 @@ bool SetPerMonitorContext() {
 
 // Shcore is not linked: the call is made before its handle is released.
 bool SetPerMonitorAwareness() {
-    HMODULE shcore = LoadLibraryA("Shcore.dll");
+    HMODULE shcore = LoadSystemLibrary("Shcore.dll");
     if (!shcore) return false;
     SetAwarenessFunction set =
         EntryPointAs<SetAwarenessFunction>(GetProcAddress(shcore, "SetProcessDpiAwareness"));

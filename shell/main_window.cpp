@@ -96,6 +96,7 @@ LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case IDC_CMD_CAPTURE: StartCapture(); return 0;
     case IDC_CMD_PROCESS_LIST:
+        RegisterListViewClass();
         RunGuardedDialog(IDD_PROCESS_LIST, ProcessListDialog);
         EndIfOneShot();
         return 0;

@@ -72,14 +72,6 @@ const char *ReadCommandLineWord(const char *line, char *out, int capacity) {
     return line;
 }
 
-FARPROC LinkedEntryPoint(const char *library, const char *name) {
-    HMODULE module = LoadLibraryA(library);
-    if (!module) return nullptr;
-    FARPROC entry = GetProcAddress(module, name);
-    FreeLibrary(module);
-    return entry;
-}
-
 bool ShowWindowBounded(HWND window, int command, UINT timeoutMs) {
     if (!ShowWindowAsync(window, command)) return false;
     bool hide = command == SW_HIDE;

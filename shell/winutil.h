@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "shell/system_library.h"
+
 // Loads string baseId + LanguageBase; returns its length (0 when missing).
 int LoadLocalString(UINT baseId, char *buffer, int capacity);
 
@@ -33,10 +35,6 @@ int FormatText(char *out, int capacity, const char *format, ...) __attribute__((
 // null when only blanks are left.
 const char *ReadCommandLineWord(const char *line, char *out, int capacity);
 
-// An entry point of a library the program links to, looked up by name; the
-// library handle is released again (the module stays loaded). Null when missing.
-FARPROC LinkedEntryPoint(const char *library, const char *name);
-
 // True when the window's program has stopped reading its messages: the
 // system's own verdict where it has one, else a WM_NULL left unanswered for
 // timeoutMs. Never waits longer than that on the other program.
@@ -50,10 +48,5 @@ bool ShowWindowBounded(HWND window, int command, UINT timeoutMs);
 
 // How long Zorvane watches for another program's window to show or hide.
 const UINT ShowWindowWait = 500;
-
-// An entry point taken as the function type it has.
-template <typename Function> Function EntryPointAs(FARPROC entry) {
-    return reinterpret_cast<Function>(reinterpret_cast<void *>(entry));
-}
 
 #endif

@@ -63,14 +63,19 @@ bool SameManifestPresent(HMODULE module, const char *text, int length) {
 DWORD WriteManifestText(const char *target, const char *text, int length) {
     if (length < 0) return ERROR_INVALID_DATA;
 
-    // Loading it first makes sure the target is an image the system accepts.
-    HMODULE module = LoadLibraryA(target);
+    // Mapped as an image's resources, never run: this makes sure the target is
+    // an image the system accepts, and no code of it or of its imports is loaded.
+    char path[MAX_PATH];
+    DWORD pathLength = GetFullPathNameA(target, MAX_PATH, path, nullptr);
+    if (pathLength == 0) return FailureCode();
+    if (pathLength >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) return FailureCode();
     bool present = SameManifestPresent(module, text, length);
     FreeLibrary(module);
     if (present) return 0;
 
-    HANDLE update = BeginUpdateResourceA(target, FALSE);
+    HANDLE update = BeginUpdateResourceA(path, FALSE);
     if (!update) return FailureCode();
     // The data carry no terminating zero; an existing 24/1/1033 resource is replaced.
     if (!UpdateResourceA(update, MAKEINTRESOURCEA(kManifestResourceType),

@@ -13,8 +13,8 @@ bool SystemWantsManifest() {
 
 int RunStampwell() {
     if (!SystemWantsManifest()) return StampwellNothingToDo;
-    // Relative name: loaded from Stampwell's own directory, updated in the current directory,
-    // so Stampwell is run from Zorvane's directory with that directory as the current one.
+    // Relative name: the file of that name in the current directory, which set-up
+    // makes Zorvane's directory.
     if (StampManifest(kStampTarget, kStampName, kStampDescription) != 0) return StampwellFailed;
     return StampwellStamped;
 }

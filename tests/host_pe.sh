@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the built programs as files: machine, GUI subsystem, imports from
-# system DLLs only (no MinGW runtime DLL to ship), and no manifest resource in
-# Zorvane.exe (Stampwell writes it at set-up).
+# Windows' known DLLs only (no MinGW runtime DLL to ship, and no library that
+# Windows would look for in the program's own folder first), and no manifest
+# resource in Zorvane.exe (Stampwell writes it at set-up).
 # Usage: host_pe.sh <x86|x64> <bin folder> <objdump>
 set -u
 arch=$1 bin=$2 objdump=$3
@@ -12,9 +13,9 @@ case $arch in
   *) echo "unknown architecture $arch"; exit 1 ;;
 esac
 
-# Windows' own DLLs; api-ms-win-* and ucrtbase are matched separately.
-system_dlls=" kernel32 user32 gdi32 advapi32 shell32 comctl32 wininet version msvcrt ntdll ole32 oleaut32
- shlwapi psapi uxtheme comdlg32 "
+# DLLs that Windows 10 and 11 list as known (KnownDLLs), and ntdll, which every
+# process has loaded first; api-ms-win-* sets are matched separately.
+system_dlls=" kernel32 user32 gdi32 advapi32 shell32 msvcrt ntdll ole32 oleaut32 shlwapi comdlg32 "
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -33,9 +34,9 @@ for program in Zorvane Liftrun Stampwell; do
   for dll in $dlls; do
     name=${dll%.dll}
     case $name in
-      api-ms-win-*|ucrtbase) continue ;;
+      api-ms-win-*) continue ;;
     esac
-    [[ $system_dlls == *" $name "* ]] || fail "$program.exe imports $dll, not a system DLL"
+    [[ $system_dlls == *" $name "* ]] || fail "$program.exe imports $dll, not a known system DLL"
   done
   echo "$program.exe: $format, subsystem $subsystem, imports" $dlls
 done

@@ -144,12 +144,12 @@ TEST_CASE(help_address_lies_at_the_site_root) {
     char address[300];
     ProductSiteAddress("aide.html", address, sizeof address);
     CHECK_STR(ZORVANE_SITE "/aide.html", address);
-    CHECK(strncmp(address, "http://", 7) == 0);
+    CHECK(strncmp(address, "https://", 8) == 0);  // pages nobody on the way can change
     // The configured site (the build's ZORVANE_SITE, whatever it is set to) has
     // a host and no trailing slash, so that every page joins it with one "/".
     const size_t siteLength = strlen(ZORVANE_SITE);
-    CHECK(siteLength > 7 && ZORVANE_SITE[siteLength - 1] != '/');
-    CHECK(strchr(ZORVANE_SITE + 7, '/') == nullptr);
+    CHECK(siteLength > 8 && ZORVANE_SITE[siteLength - 1] != '/');
+    CHECK(strchr(ZORVANE_SITE + 8, '/') == nullptr);
     CHECK_STR(ZORVANE_SITE "/telechargement.html", ZORVANE_DOWNLOAD_PAGE);
     CHECK_STR(ZORVANE_SITE "/ZorvanePAD.xml", ZORVANE_UPDATE_URL);
 }

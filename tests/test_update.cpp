@@ -1,6 +1,7 @@
 // The update check: version texts, the own file version, the result codes of
-// a check against a loopback HTTP server, and command 208 of the real program
-// with its request sent through a loopback proxy.
+// a check against a loopback HTTP server, the certificate an HTTPS site must
+// show, and command 208 of the real program with its request sent through a
+// loopback proxy to a loopback HTTPS site.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -214,17 +215,71 @@ TEST_CASE(check_result_codes_against_loopback_server) {
     }
 }
 
+TEST_CASE(https_check_needs_a_trusted_certificate_for_the_name_and_stays_on_https) {
+    // Trusted before the first secure request: the system reads its roots once.
+    TestTlsSite trusted, untrusted, misnamed;
+    CHECK(trusted.start("127.0.0.1"));
+    CHECK(untrusted.start("127.0.0.1"));
+    CHECK(misnamed.start("www.elsewhere.example"));
+    CHECK(trusted.trust());
+    CHECK(misnamed.trust());
+    const char newer[] = "<PROGRAM_VERSION>1.0</PROGRAM_VERSION>";
+    struct { TestTlsSite *site; UpdateCheckResult expected; } cases[] = {
+        {&trusted, NewerAvailable}, {&untrusted, OpenFailed}, {&misnamed, OpenFailed}};
+    for (const auto &c : cases) {
+        CHECK(c.site->setBodyText(newer));
+        char url[128];
+        snprintf(url, sizeof url, "https://127.0.0.1:%d/ZorvanePAD.xml", c.site->port());
+        UpdateClient client;
+        CHECK_EQ(c.expected, CheckForUpdateAgainst(&client, url, ZorvanePath()));
+    }
+
+    // A redirect to plain HTTP is not followed: nothing reaches that server.
+    TestHttpServer plain;
+    CHECK(plain.start());
+    plain.setBodyText(newer);
+    char head[256], url[128];
+    snprintf(head, sizeof head,
+             "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:%d/ZorvanePAD.xml\r\nContent-Length: 0\r\n\r\n",
+             plain.port());
+    CHECK(trusted.setResponse(head));
+    snprintf(url, sizeof url, "https://127.0.0.1:%d/ZorvanePAD.xml", trusted.port());
+    {
+        UpdateClient client;
+        CHECK_EQ(OpenFailed, CheckForUpdateAgainst(&client, url, ZorvanePath()));
+    }
+    CHECK_EQ(0, plain.requests());
+}
+
 namespace {
 
 const char UpToDateText[] = "Zorvane is up to date.";
 const char FailedText[] = "Unable to check for new version of Zorvane.";
 
+// The host of the built-in site address.
+void SiteHost(char *out, int capacity) {
+    const char site[] = ZORVANE_SITE;
+    const char *slashes = strstr(site, "//");
+    lstrcpynA(out, slashes ? slashes + 2 : site, capacity);
+    char *end = strpbrk(out, ":/");
+    if (end) *end = 0;
+}
+
 // Zorvane in tray mode whose Internet requests go to the loopback server as
-// their proxy, so that the built-in description address reaches the test.
+// their proxy, which carries them on to a loopback HTTPS site for the built-in
+// site's host, so that the built-in description address reaches the test.
 struct ProxiedZorvane {
     Program program;
     HWND window = nullptr;
-    bool start(int proxyPort) {
+    TestTlsSite site;
+    bool start(TestHttpServer &proxy) {
+        char host[128];
+        SiteHost(host, sizeof host);
+        if (!site.start(host) || !site.trust()) return false;
+        proxy.tunnelTo(site.port());
+        return startProxied(proxy.port());
+    }
+    bool startProxied(int proxyPort) {
         ResetZorvaneRegistry();
         SetPreferenceDword("Langage", 1033);
         char proxy[64];
@@ -262,19 +317,19 @@ TEST_CASE(update_command_shows_each_outcome) {
     TestHttpServer server;
     CHECK(server.start());
     ProxiedZorvane zorvane;
-    CHECK(zorvane.start(server.port()));
+    CHECK(zorvane.start(server));
+    TestTlsSite &site = zorvane.site;
     char outcome[512];
 
-    server.setBodyText("<PROGRAM_VERSION>1.0</PROGRAM_VERSION>");
+    site.setBodyText("<PROGRAM_VERSION>1.0</PROGRAM_VERSION>");
     zorvane.check(outcome, sizeof outcome);
     CHECK_STR("dialog:" ZORVANE_DOWNLOAD_PAGE, outcome);
     CHECK_EQ(1, server.requests());
-    char line[512];
+    char line[512], host[128], expected[200];
     server.lastRequestLine(line, sizeof line);
-    char site[] = ZORVANE_SITE;
-    const char *host = strstr(site, "//") ? strstr(site, "//") + 2 : site;
-    CHECK(strstr(line, host) != nullptr);
-    CHECK(strstr(line, "/ZorvanePAD.xml HTTP/1.1") != nullptr);
+    SiteHost(host, sizeof host);
+    snprintf(expected, sizeof expected, "CONNECT %s:443 HTTP/1.1", host);
+    CHECK_STR(expected, line);  // the secure port of the site's host
 
     const char *upToDate[] = {
         "<PROGRAM_VERSION>0.9</PROGRAM_VERSION>",      "<PROGRAM_VERSION>0.9.0.0</PROGRAM_VERSION>",
@@ -283,7 +338,7 @@ TEST_CASE(update_command_shows_each_outcome) {
         "<PROGRAM_VERSION>1.0.0.0.1</PROGRAM_VERSION>",
     };
     for (const char *body : upToDate) {
-        server.setBodyText(body);
+        site.setBodyText(body);
         zorvane.check(outcome, sizeof outcome);
         if (strcmp(outcome, UpToDateText) != 0) printf("    reply %s\n", body);
         CHECK_STR(UpToDateText, outcome);
@@ -301,7 +356,7 @@ TEST_CASE(update_command_shows_each_outcome) {
         {noise, (int)sizeof noise},
     };
     for (const auto &reply : failing) {
-        server.setBody(reply.body, reply.length < 0 ? (int)strlen(reply.body) : reply.length);
+        site.setBody(reply.body, reply.length < 0 ? (int)strlen(reply.body) : reply.length);
         zorvane.check(outcome, sizeof outcome);
         CHECK_STR(FailedText, outcome);
     }
@@ -316,9 +371,9 @@ TEST_CASE(update_command_shows_each_outcome) {
 TEST_CASE(update_command_with_open_dialog_sends_nothing) {
     TestHttpServer server;
     CHECK(server.start());
-    server.setBodyText("<PROGRAM_VERSION>1.0</PROGRAM_VERSION>");
     ProxiedZorvane zorvane;
-    CHECK(zorvane.start(server.port()));
+    CHECK(zorvane.start(server));
+    zorvane.site.setBodyText("<PROGRAM_VERSION>1.0</PROGRAM_VERSION>");
     DWORD pid = zorvane.program.pid();
 
     PostMessageA(zorvane.window, WM_COMMAND, 201, 0);
@@ -345,7 +400,7 @@ TEST_CASE(update_command_with_open_dialog_sends_nothing) {
     PostMessageA(update, WM_COMMAND, IDOK, 0);
     CHECK(WaitWindowGone(update));
 
-    server.setBodyText("<PROGRAM_VERSION>0.9</PROGRAM_VERSION>");
+    zorvane.site.setBodyText("<PROGRAM_VERSION>0.9</PROGRAM_VERSION>");
     zorvane.check(outcome, sizeof outcome);
     CHECK_STR(UpToDateText, outcome);
     CHECK_EQ(2, server.requests());

@@ -19,11 +19,27 @@ enum UpdateCheckResult {
 // the terminator, so at most UpdateReadSize - 1 bytes are examined.
 enum { UpdateReadSize = 4096 };
 
-// Holds one Internet handle, closed when the client goes out of scope.
+// The Internet library's entry points, bound from the system folder: it is not
+// linked, so that no copy beside the program is ever loaded.
+struct InternetLibrary {
+    HMODULE module;
+    HINTERNET(WINAPI *open)(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags);
+    BOOL(WINAPI *connectedState)(LPDWORD flags, DWORD reserved);
+    BOOL(WINAPI *canonicalize)(LPCSTR url, LPSTR buffer, LPDWORD size, DWORD flags);
+    HINTERNET(WINAPI *openUrl)(HINTERNET internet, LPCSTR url, LPCSTR headers, DWORD length, DWORD flags,
+                               DWORD_PTR context);
+    BOOL(WINAPI *readFile)(HINTERNET file, LPVOID buffer, DWORD size, LPDWORD read);
+    BOOL(WINAPI *queryInfo)(HINTERNET request, DWORD level, LPVOID buffer, LPDWORD size, LPDWORD index);
+    BOOL(WINAPI *closeHandle)(HINTERNET handle);
+};
+
+// Holds one Internet handle, closed when the client goes out of scope, and the
+// library it came from, released after it.
 class UpdateClient {
   public:
     UpdateClient();
     virtual ~UpdateClient();
+    InternetLibrary library;
     HINTERNET internet;
 };
 

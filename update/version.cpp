@@ -11,6 +11,28 @@ namespace {
 
 enum { VersionParts = 4 };
 
+typedef DWORD(WINAPI *InfoSizeFunction)(LPCSTR path, LPDWORD handle);
+typedef BOOL(WINAPI *InfoFunction)(LPCSTR path, DWORD handle, DWORD size, LPVOID block);
+typedef BOOL(WINAPI *QueryFunction)(LPCVOID block, LPCSTR subBlock, LPVOID *value, PUINT size);
+
+// The version library is not linked: it is bound from the system folder for the
+// one read and released after it.
+struct VersionLibrary {
+    HMODULE module;
+    InfoSizeFunction infoSize;
+    InfoFunction info;
+    QueryFunction query;
+};
+
+bool BindVersionLibrary(VersionLibrary *library) {
+    library->module = LoadSystemLibrary("version.dll");
+    bool bound = BindEntryPoint(library->module, "GetFileVersionInfoSizeA", &library->infoSize) &&
+                 BindEntryPoint(library->module, "GetFileVersionInfoA", &library->info) &&
+                 BindEntryPoint(library->module, "VerQueryValueA", &library->query);
+    if (!bound && library->module) FreeLibrary(library->module);
+    return bound;
+}
+
 // A part of decimal digits whose value fits a signed 32-bit number.
 bool ParsePart(const char *text, LONG *value) {
     long long number = 0;
@@ -63,15 +85,15 @@ int CompareVersionTexts(char *published, char *own) {
 bool ReadOwnVersion(const char *path, char *out, int capacity) {
     if (capacity <= 0) return false;
     out[0] = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, nullptr);
-    if (size == 0) return false;
-    void *block = malloc(size);
-    if (!block) return false;
+    VersionLibrary library;
+    if (!BindVersionLibrary(&library)) return false;
+    DWORD size = library.infoSize(path, nullptr);
+    void *block = size ? malloc(size) : nullptr;
     bool ok = false;
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT fixedSize = 0;
-    if (GetFileVersionInfoA(path, 0, size, block) &&
-        VerQueryValueA(block, "\\", reinterpret_cast<void **>(&fixed), &fixedSize) && fixed &&
+    if (block && library.info(path, 0, size, block) &&
+        library.query(block, "\\", reinterpret_cast<void **>(&fixed), &fixedSize) && fixed &&
         fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
         const WORD fields[VersionParts] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
                                            HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
@@ -83,5 +105,6 @@ bool ReadOwnVersion(const char *path, char *out, int capacity) {
         ok = true;
     }
     free(block);
+    FreeLibrary(library.module);
     return ok;
 }

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "site.h"
+
 namespace {
 
 const char TrayClassName[] = "Shell_TrayWnd";
@@ -37,7 +39,10 @@ void ToUtf8(const WCHAR *text, int length, char *out, int capacity) {
     out[written > 0 ? written : 0] = 0;
 }
 
-const char HttpOpenKey[] = "Software\\Classes\\http\\shell\\open\\command";
+// The protocol of the product site's addresses.
+const char *const HttpOpenKey = strncmp(ZORVANE_SITE, "https:", 6) == 0
+                                    ? "Software\\Classes\\https\\shell\\open\\command"
+                                    : "Software\\Classes\\http\\shell\\open\\command";
 
 }  // namespace
 

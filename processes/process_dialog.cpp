@@ -27,20 +27,7 @@ const ProcessColumn Columns[6] = {
 };
 const int ColumnCount = sizeof Columns / sizeof Columns[0];
 
-typedef BOOL(WINAPI *InitControlsFunction)(const INITCOMMONCONTROLSEX *controls);
-
 }  // namespace
-
-// The common controls library is not linked: taken by name from the system
-// folder, or from the version the manifest asks for, which the activation
-// context supplies. It stays loaded while its list views may exist.
-bool RegisterListViewClass() {
-    HMODULE controlsLibrary = LoadSystemLibrary("comctl32.dll");
-    InitControlsFunction initControls;
-    if (!BindEntryPoint(controlsLibrary, "InitCommonControlsEx", &initControls)) return false;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    return initControls(&controls) != FALSE;
-}
 
 namespace {
 

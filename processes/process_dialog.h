@@ -14,10 +14,6 @@ struct ProcessSortSpec {
     BOOL numeric;
 };
 
-// Template 206 holds a list view, whose class the common controls library
-// registers: called before the dialog is created.
-bool RegisterListViewClass();
-
 INT_PTR CALLBACK ProcessListDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 int CALLBACK CompareProcessRows(LPARAM first, LPARAM second, LPARAM spec);
 int CALLBACK CompareProcessRowsReversed(LPARAM first, LPARAM second, LPARAM spec);

@@ -10,14 +10,6 @@
 
 namespace {
 
-// The Preferences template holds hot key controls, whose class the common
-// controls library registers: it must be in place before the dialog is made.
-bool RegisterHotKeyClass() {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_HOTKEY_CLASS};
-    return InitCommonControlsEx(&controls) != FALSE;
-}
-const bool hotKeyClassRegistered = RegisterHotKeyClass();
-
 // The control's modifier bits and the MOD_ flags of RegisterHotKey differ.
 struct ModifierPair {
     BYTE controlFlag;

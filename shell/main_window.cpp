@@ -2,6 +2,7 @@
 // the clicks that reach it while it holds the mouse capture.
 #include "shell/main_window.h"
 
+#include <commctrl.h>
 #include <string.h>
 
 #include "actions/actions.h"
@@ -91,12 +92,13 @@ LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     case IDC_CMD_ABOUT: RunGuardedDialog(IDD_ABOUT, AboutDialogProc); return 0;
     case IDC_CMD_QUIT: DestroyWindow(App().mainWindow); return 0;
     case IDC_CMD_PREFERENCES:
+        RegisterCommonControls(ICC_HOTKEY_CLASS);
         RunGuardedDialog(IDD_PREFERENCES, PreferencesDialogProc);
         EndIfOneShot();
         return 0;
     case IDC_CMD_CAPTURE: StartCapture(); return 0;
     case IDC_CMD_PROCESS_LIST:
-        RegisterListViewClass();
+        RegisterCommonControls(ICC_LISTVIEW_CLASSES);
         RunGuardedDialog(IDD_PROCESS_LIST, ProcessListDialog);
         EndIfOneShot();
         return 0;

@@ -1,6 +1,7 @@
 // Small helpers over repeated Windows boilerplate.
 #include "shell/winutil.h"
 
+#include <commctrl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -94,4 +95,13 @@ bool WindowNotResponding(HWND window, UINT timeoutMs) {
     // never longer than the bound otherwise.
     if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result)) return false;
     return IsWindow(window) != FALSE;
+}
+
+bool RegisterCommonControls(DWORD classes) {
+    typedef BOOL(WINAPI * InitControlsFunction)(const INITCOMMONCONTROLSEX *controls);
+    HMODULE controlsLibrary = LoadSystemLibrary("comctl32.dll");
+    InitControlsFunction initControls;
+    if (!BindEntryPoint(controlsLibrary, "InitCommonControlsEx", &initControls)) return false;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
+    return initControls(&controls) != FALSE;
 }

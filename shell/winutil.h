@@ -46,6 +46,12 @@ bool WindowNotResponding(HWND window, UINT timeoutMs);
 // True when the window was seen to take the state asked for.
 bool ShowWindowBounded(HWND window, int command, UINT timeoutMs);
 
+// The common controls library is not linked: it is taken by name from the
+// system folder, or in the version the manifest asks for, which the activation
+// context supplies, and registers the classes (ICC_ flags) that a dialog
+// template holds before that dialog is made. It stays loaded.
+bool RegisterCommonControls(DWORD classes);
+
 // How long Zorvane watches for another program's window to show or hide.
 const UINT ShowWindowWait = 500;
 

@@ -1,6 +1,7 @@
 // Helpers for the shell dialog tests.
 #include "dialog_support.h"
 
+#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -8,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "shell/application.h"
 #include "shell/settings.h"
+#include "shell/winutil.h"
 
 namespace dlg {
 
@@ -33,6 +35,8 @@ bool InProcessDialog::open(int templateId, DLGPROC procedure, OpenThreadFunction
     if (!resources) return false;
     PrepareInProcessApp(resources, 10000);
     if (openThread) App().OpenThreadEntry = openThread;
+    // The classes Zorvane registers before it opens its own dialogs.
+    RegisterCommonControls(ICC_LISTVIEW_CLASSES | ICC_HOTKEY_CLASS);
     dialog = CreateDialogParamA(resources, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
     if (!dialog) return false;
     ShowWindow(dialog, SW_SHOW);

@@ -253,6 +253,14 @@ TEST_CASE(filter_path_and_status_as_the_list_shows_them) {
     CHECK(_stricmp(text, expected) == 0);
     CHECK(session.list.cell(session.row(first->pid()), 4, text, sizeof text));
     CHECK_STR("", text);
+    // A window whose program no longer reads its messages.
+    Program hung;
+    CHECK(StartTreeHelper("hung", nullptr, nullptr, &hung));
+    CHECK(WaitFor([&] { return FindProcessTopWindow(hung.pid(), nullptr, "ZvHung") != nullptr; }, Timeout));
+    CHECK(session.refresh());
+    CHECK(WaitFor([&] { return session.row(hung.pid()) >= 0; }, Timeout));
+    CHECK(session.list.cell(session.row(hung.pid()), 4, text, sizeof text));
+    CHECK_STR("Not responding", text);
 
     // Typed in capitals: the rows whose name holds "idle_h" stay, the selected one selected.
     CHECK(session.list.select(session.row(first->pid()), true));

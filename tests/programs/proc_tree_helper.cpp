@@ -8,6 +8,7 @@
 //   spawner    starts a new leaf every 10 ms (up to 500), then idles
 //   spawnroot  starts a spawner, idles
 //   ticker FILE  appends a line to FILE every 20 ms
+//   hung       shows a window titled "ZvHung" and never reads its messages
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -75,6 +76,13 @@ int Ticker(const char *file) {
     return 3;
 }
 
+int Hung() {
+    HWND window = CreateWindowExA(0, "STATIC", "ZvHung", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 900, 700, 200, 120,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!window) return 2;
+    return Idle();
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
@@ -94,5 +102,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     if (strcmp(role, "spawner") == 0) return Spawner();
     if (strcmp(role, "spawnroot") == 0) return StartAndLetGo("spawner"), Idle();
     if (strcmp(role, "ticker") == 0) return Ticker(file);
+    if (strcmp(role, "hung") == 0) return Hung();
     return 2;
 }

@@ -95,7 +95,11 @@ TEST_CASE(button_held_from_the_starting_gesture_is_not_a_selection) {
         if (withinDelay) break;
         printf("    round %d: capture %s, released after %lu ms\n", round, held ? "held" : "not held",
                (unsigned long)released);
-        if (session.capturing()) PostMessageA(session.main, WM_RBUTTONDOWN, 0, 0);
+        // The abort's reason comes just after the capture is let go: heard before the next round.
+        if (session.capturing()) {
+            PostMessageA(session.main, WM_RBUTTONDOWN, 0, 0);
+            CHECK(session.ended("Abort end capture\n"));
+        }
         CHECK(WaitCaptureHeld(session.main, false, 10000));
     }
     CHECK(withinDelay);

@@ -24,6 +24,13 @@ enum { LabelResponseWait = 250 };
 
 bool IsDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
+// A modifier as a click finds it: down now; for a selection by Enter or Space,
+// down with that key, as its message tells.
+bool ModifierDown(int virtualKey) {
+    if (App().capture.KeySelection) return (GetKeyState(virtualKey) & 0x8000) != 0;
+    return IsDown(virtualKey);
+}
+
 bool OnNtPlatform() { return App().OsVersion.platformId == VER_PLATFORM_WIN32_NT; }
 
 void ClearTracking(CaptureState &state) {
@@ -200,10 +207,10 @@ LRESULT OnTrayNotify(LPARAM mouseMessage) {
 
 LONG EffectiveAction() {
     bool nt = OnNtPlatform();
-    bool shift = IsDown(VK_SHIFT);
+    bool shift = ModifierDown(VK_SHIFT);
     // On NT the right Ctrl key is left free for PidKey.
-    bool ctrl = IsDown(nt ? VK_LCONTROL : VK_CONTROL);
-    bool alt = IsDown(VK_MENU);
+    bool ctrl = ModifierDown(nt ? VK_LCONTROL : VK_CONTROL);
+    bool alt = ModifierDown(VK_MENU);
     int held = (int)shift + (int)ctrl + (int)alt;
     if (held == 3) return Hide;
     if (held == 2) return KillProcess;

@@ -5,6 +5,7 @@
 
 #include "actions/actions.h"
 #include "selection/target.h"
+#include "shell/application.h"
 
 namespace {
 
@@ -33,6 +34,14 @@ bool ClickReaches(HWND window, POINT *middle) {
     if (!hit || GetAncestor(hit, GA_ROOT) != window) return false;
     *middle = point;
     return true;
+}
+
+// As a click, with the modifiers held at the key choosing the action.
+void SelectByKey() {
+    CaptureState &state = App().capture;
+    state.KeySelection = true;
+    ApplyActionAtCursor();
+    state.KeySelection = false;
 }
 
 void JumpToWindow(bool previous) {
@@ -75,7 +84,7 @@ bool OnCaptureKey(UINT virtualKey) {
     case VK_TAB: JumpToWindow(Held(VK_SHIFT)); return true;
     // As a click: the modifiers held now choose the action.
     case VK_RETURN:
-    case VK_SPACE: ApplyActionAtCursor(); return true;
+    case VK_SPACE: SelectByKey(); return true;
     default: return false;
     }
 }

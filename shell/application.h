@@ -44,6 +44,7 @@ struct CaptureState {
     RECT HighlightRect;
     HRGN BandRegion;
     RECT LabelRect;
+    bool KeySelection;  // while Enter or Space selects
 };
 
 // A global hot key: MOD_ flags and a virtual key; key 0 means none.

@@ -21,7 +21,8 @@ bool PointerAt(POINT wanted) {
     POINT pointer = {0, 0};
     if (WaitFor([&] { return GetCursorPos(&pointer) && pointer.x == wanted.x && pointer.y == wanted.y; }, 10000))
         return true;
-    printf("    pointer at %ld,%ld, wanted %ld,%ld\n", pointer.x, pointer.y, wanted.x, wanted.y);
+    printf("    pointer at %ld,%ld, wanted %ld,%ld; foreground %p, ctrl %x\n", pointer.x, pointer.y, wanted.x, wanted.y,
+           static_cast<void *>(GetForegroundWindow()), GetAsyncKeyState(VK_CONTROL));
     return false;
 }
 
@@ -59,7 +60,10 @@ TEST_CASE(keys_alone_move_jump_and_select_with_the_held_modifier) {
         int dx, dy;
     };
     const Step steps[] = {{0, VK_RIGHT, 1, 0}, {0, VK_RIGHT, 1, 0}, {VK_LCONTROL, VK_RIGHT, 10, 0},
-                          {0, VK_DOWN, 0, 1},  {0, VK_UP, 0, -1},   {VK_LCONTROL, VK_LEFT, -10, 0}};
+                          {0, VK_DOWN, 0, 1},  {0, VK_UP, 0, -1},   {VK_LCONTROL, VK_LEFT, -10, 0},
+                          // Ctrl with the other arrows too.
+                          {VK_LCONTROL, VK_DOWN, 0, 10}, {VK_LCONTROL, VK_DOWN, 0, 10},
+                          {VK_LCONTROL, VK_DOWN, 0, 10}, {VK_LCONTROL, VK_DOWN, 0, 10}};
     POINT at = onTarget;
     for (const Step &step : steps) {
         if (step.modifier) PressWith(step.modifier, step.key);
@@ -70,8 +74,12 @@ TEST_CASE(keys_alone_move_jump_and_select_with_the_held_modifier) {
     }
     CHECK(zorvane.program.running() && CaptureWindowOf(zorvane.main) == zorvane.main);
 
-    // Shift held at Enter, as a user holds it: the thread is killed, not the frame closed.
+    // Shift held at Enter, as a user holds it: the thread is killed, not the frame
+    // closed. The outline shows Shift's colour once the capture sees the key.
     HoldKeys(VK_LSHIFT);
+    RECT rect;
+    GetWindowRect(target.frame, &rect);
+    CHECK(WaitPixel(rect.left, rect.top, ActionColour(1002), true, 10000));
     PressKey(VK_RETURN);
     CHECK(WaitCaptureHeld(zorvane.main, false, 10000));
     ReleaseHeldKeys();

@@ -6,6 +6,7 @@
 #include "actions/end_guard.h"
 #include "resources/resource_ids.h"
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/main_window.h"
 #include "shell/winutil.h"
 
@@ -52,7 +53,7 @@ bool StillThere(const ClosedWindow &entry) {
 // Asks, and on Yes ends the very process that was closed (through the ending
 // guard), unless it has answered again meanwhile.
 void OfferToEnd(const ClosedWindow &entry) {
-    char name[260];
+    char name[TEXT_BYTES(MAX_PATH)];
     CopyExeName(entry.processId, name);
     if (!name[0]) FormatText(name, sizeof name, "%lu", static_cast<unsigned long>(entry.processId));
     if (AskAboutProgram(entry.window, IDS_END_NOT_RESPONDING, IDS_ASK_END, name) != IDYES) return;

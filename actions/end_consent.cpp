@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "selection/target.h"
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/winutil.h"
 
 namespace {
@@ -83,7 +84,7 @@ HWND VisibleWindowOf(DWORD processId) {
 
 // The name a question gives the program: its executable, else its id.
 void ProgramNameOf(DWORD processId, char *name, int capacity) {
-    char exeName[260];
+    char exeName[TEXT_BYTES(MAX_PATH)];
     CopyExeName(processId, exeName);
     if (exeName[0]) lstrcpynA(name, exeName, capacity);
     else FormatText(name, capacity, "%lu", static_cast<unsigned long>(processId));
@@ -160,7 +161,7 @@ bool AskBeforeEnding(HANDLE held, bool isThread, DWORD processId, bool ended) {
     }
     EndingRisk risk = isThread ? ThreadEndingRisk(held, processId) : ProcessEndingRisk(held, processId);
     if (risk == EndingOrdinary) return true;
-    char name[260];
+    char name[TEXT_BYTES(MAX_PATH)];
     ProgramNameOf(processId, name, sizeof name);
     HWND about = risk == EndingShell ? GetShellWindow() : VisibleWindowOf(processId);
     if (!ConsentToEnding(QuestionOwner(), risk, name, about, isThread)) return false;

@@ -41,7 +41,7 @@ bool AskBeforeElevatedEnd(const char *verb, LONG id, bool *agreed) {
     if (process) CloseHandle(process);
     if (thread) CloseHandle(thread);
     if (risk == EndingOrdinary) return true;
-    char name[260];
+    char name[TEXT_BYTES(MAX_PATH)];
     CopyExeName(processId, name);
     if (!name[0]) FormatText(name, sizeof name, "%lu", static_cast<unsigned long>(processId));
     *agreed = ConsentToEnding(App().mainWindow, risk, name, nullptr, thread != nullptr);
@@ -70,7 +70,7 @@ bool AskForRetry(HWND owner, UINT messageId, char *message, int capacity) {
 }  // namespace
 
 void ReportFailureWithTargets(HWND owner, UINT messageId, const char *verb, const char *targets) {
-    char message[100], program[MAX_PATH];
+    char message[100], program[TEXT_BYTES(MAX_PATH)];
     if (!AskForRetry(owner, messageId, message, sizeof message) || !LiftrunProgramPath(program, sizeof program))
         return;
     // Liftrun checks each target's identity itself: the list goes as it is.

@@ -184,10 +184,11 @@ void AddRecordRow(HWND listView, const FillContext &context, const ProcessRowIde
     SendMessageA(listView, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
 }
 
-// The text folded for comparison without regard to case, cut to fit.
-void FoldCase(const char *text, char *out, int capacity) {
-    lstrcpynA(out, text, capacity);
-    CharLowerBuffA(out, lstrlenA(out));
+// The text in UTF-16 folded for comparison without regard to case in every
+// script (the narrow lower-casing knows single bytes only), cut to fit.
+void FoldCase(const char *text, WCHAR *out, int capacity) {
+    ToWideText(text, out, capacity);
+    CharLowerBuffW(out, lstrlenW(out));
 }
 
 // The status look-up of a fill: large, so kept out of the stack.
@@ -210,10 +211,10 @@ bool ProcessImagePath(HANDLE process, char *out, DWORD capacity) {
 
 bool NameMatchesFilter(const char *name, const char *filter) {
     if (!filter[0]) return true;
-    char foldedName[MAX_PATH], foldedFilter[ProcessFilterCapacity];
-    FoldCase(name, foldedName, sizeof foldedName);
-    FoldCase(filter, foldedFilter, sizeof foldedFilter);
-    return strstr(foldedName, foldedFilter) != nullptr;
+    WCHAR foldedName[TEXT_BYTES(MAX_PATH)], foldedFilter[ProcessFilterCapacity];
+    FoldCase(name, foldedName, TEXT_BYTES(MAX_PATH));
+    FoldCase(filter, foldedFilter, ProcessFilterCapacity);
+    return wcsstr(foldedName, foldedFilter) != nullptr;
 }
 
 int ShowProcessRows(HWND listView, const ProcessIdentityTable &table) {

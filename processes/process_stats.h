@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "actions/identity.h"
+#include "shell/code_page.h"
 
 // Return codes of FillProcessList.
 enum {
@@ -30,7 +31,7 @@ struct ProcessRowIdentity {
     DWORD workingSetBytes;
     UINT status;  // 0, or the string of the status cell
     bool selected;  // the row is selected again when the filter shows it anew
-    char name[MAX_PATH];
+    char name[TEXT_BYTES(MAX_PATH)];
     char path[ProcessPathCapacity];  // empty when the process cannot be opened for the limited query
 };
 struct ProcessIdentityTable {

@@ -10,6 +10,7 @@
 #include "processes/process_stats.h"
 #include "resources/resource_ids.h"
 #include "shell/application.h"
+#include "shell/code_page.h"
 #include "shell/suspended_programs.h"
 #include "shell/winutil.h"
 
@@ -29,7 +30,7 @@ const DWORD EndWaitMs = 2000;
 struct SnapshotEntry {
     DWORD processId;
     DWORD parentId;
-    char name[MAX_PATH];
+    char name[TEXT_BYTES(MAX_PATH)];
 };
 
 struct Snapshot {
@@ -45,14 +46,17 @@ bool TakeSnapshot(Snapshot *into) {
     into->count = 0;
     HANDLE handle = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry;
+    // The wide walk: the narrow entry holds 260 bytes, too few for a name in UTF-8.
+    PROCESSENTRY32W entry;
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(handle, &entry); more && into->count < ProcessIdentityCapacity;
-         more = Process32Next(handle, &entry)) {
+    char name[TEXT_BYTES(MAX_PATH)];
+    for (BOOL more = Process32FirstW(handle, &entry); more && into->count < ProcessIdentityCapacity;
+         more = Process32NextW(handle, &entry)) {
+        FromWideText(entry.szExeFile, name, sizeof name, false);
         SnapshotEntry &kept = into->entries[into->count++];
         kept.processId = entry.th32ProcessID;
         kept.parentId = entry.th32ParentProcessID;
-        lstrcpynA(kept.name, ExecutableDisplayName(entry.szExeFile), sizeof kept.name);
+        CopyWholeCharacters(kept.name, ExecutableDisplayName(name), sizeof kept.name);
         entry.dwSize = sizeof entry;
     }
     CloseHandle(handle);
@@ -68,7 +72,7 @@ bool IsMember(const ProcessTree &members, DWORD processId) {
 // Zorvane itself and the Liftrun beside it are never part of a tree.
 bool IsOwnProgram(HANDLE process, DWORD processId) {
     if (processId == GetCurrentProcessId()) return true;
-    char path[ProcessPathCapacity], liftrun[MAX_PATH];
+    char path[ProcessPathCapacity], liftrun[TEXT_BYTES(MAX_PATH)];
     return ProcessImagePath(process, path, sizeof path) && LiftrunProgramPath(liftrun, sizeof liftrun) &&
            lstrcmpiA(path, liftrun) == 0;
 }

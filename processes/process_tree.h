@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "actions/identity.h"
+#include "shell/code_page.h"
 
 // At most this many members are ended in one go (and named in one retry).
 enum { ProcessTreeCapacity = 256 };
@@ -16,7 +17,7 @@ struct TreeMember {
     bool canEnd;     // opened with the rights to suspend and end it
     bool handled;    // went through the guard (and was ended when allowed)
     bool refused;    // the guard kept it: not ended, not retried
-    char name[MAX_PATH];
+    char name[TEXT_BYTES(MAX_PATH)];
 };
 
 struct ProcessTree {

@@ -5,6 +5,7 @@
 #include "actions/identity.h"
 #include "resources/resource_ids.h"
 #include "selection/target.h"
+#include "shell/code_page.h"
 #include "shell/kept_entries.h"
 #include "shell/winutil.h"
 
@@ -29,7 +30,7 @@ void ResumeEntry(const KeptEntry &entry) {
 
 // "<exe> (<id>)"; the id alone when the name cannot be read.
 void EntryLabel(const KeptEntry &entry, char *label, int capacity) {
-    char exeName[260], text[300];
+    char exeName[TEXT_BYTES(MAX_PATH)], text[TEXT_BYTES(300)];
     CopyExeName(entry.processId, exeName);
     if (exeName[0]) FormatText(text, sizeof text, "%s (%lu)", exeName, static_cast<unsigned long>(entry.processId));
     else FormatText(text, sizeof text, "%lu", static_cast<unsigned long>(entry.processId));

@@ -113,9 +113,7 @@ void StartShellAgain(HANDLE ended) {
     }
 }
 
-}  // namespace
-
-int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *programName) {
+int AskOwned(HWND owner, HWND about, UINT formatId, UINT questionId, const char *programName) {
     if (questionOpen) {
         MessageBeep(MB_ICONWARNING);
         return IDNO;
@@ -128,7 +126,7 @@ int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *prog
     WorkAreaFor(about, &placementArea);
     placementHook = SetWindowsHookExA(WH_CBT, PlaceQuestionBox, nullptr, GetCurrentThreadId());
     questionOpen = true;
-    int answer = MessageBoxA(QuestionOwner(), text, App().productName,
+    int answer = MessageBoxA(owner, text, App().productName,
                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SETFOREGROUND);
     questionOpen = false;
     if (placementHook) UnhookWindowsHookEx(placementHook);
@@ -136,10 +134,15 @@ int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *prog
     return answer;
 }
 
+}  // namespace
+
+int AskAboutProgram(HWND about, UINT formatId, UINT questionId, const char *programName) {
+    return AskOwned(QuestionOwner(), about, formatId, questionId, programName);
+}
+
 bool QuestionOpen() { return questionOpen; }
 
 bool ConsentToEnding(HWND owner, EndingRisk risk, const char *programName, HWND about, bool isThread) {
-    (void)owner;  // every question is owned alike: see QuestionOwner
     UINT formatId = 0, questionId = IDS_ASK_END_ANYWAY;
     switch (risk) {
     case EndingOrdinary: return true;
@@ -151,7 +154,7 @@ bool ConsentToEnding(HWND owner, EndingRisk risk, const char *programName, HWND 
         break;
     default: return false;
     }
-    return AskAboutProgram(about, formatId, questionId, programName) == IDYES;
+    return AskOwned(owner ? owner : QuestionOwner(), about, formatId, questionId, programName) == IDYES;
 }
 
 bool AskBeforeEnding(HANDLE held, bool isThread, DWORD processId, bool ended) {

@@ -17,10 +17,10 @@ namespace {
 
 enum { CaptureDelayPeriod = 200, CaptureTickPeriod = 50 };
 
-// How long the tick lets a newly pointed window's program take to answer
-// before its label says it does not respond; a program the system already
-// counts as hung costs nothing.
-enum { LabelResponseWait = 250 };
+// Whether the label says the pointed window's program does not respond. The
+// tick asks the system's verdict only (it sends the program nothing, so it
+// never waits), and the label follows when the verdict changes.
+bool labelSaysHung = false;
 
 bool IsDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
@@ -64,14 +64,10 @@ void KeepInForeground() {
 }
 
 // A ghost stands for a program that stopped responding.
-bool TargetNotResponding(const TargetWindow &target) {
-    return target.viaGhost || WindowNotResponding(target.pointedWindow, LabelResponseWait);
-}
-
-void FillLabel(CaptureState &state, const TargetWindow &target, DWORD keyHeld) {
+void FillLabel(CaptureState &state, const TargetWindow &target, DWORD keyHeld, bool hung) {
     if (keyHeld) {
         FormatText(state.LabelText, sizeof state.LabelText, "%lu", (unsigned long)target.processId);
-    } else if (target.exeName[0] && TargetNotResponding(target)) {
+    } else if (target.exeName[0] && (hung || target.viaGhost)) {
         char format[100];
         LoadLocalString(IDS_NOT_RESPONDING_LABEL, format, sizeof format);
         FormatText(state.LabelText, sizeof state.LabelText, format, target.exeName);
@@ -89,16 +85,18 @@ void TrackPointer() {
     ResolveTarget(&target, false);
     bool changed = target.pointedWindow != state.LastPointedWindow;
     DWORD keyHeld = (DWORD)(GetAsyncKeyState(PidKey()) & 0x8000);
+    bool hung = SystemCountsHung(target.pointedWindow);
     if (changed) {
         EraseHighlight();
-    } else if (state.PidMode != keyHeld) {
+    } else if (state.PidMode != keyHeld || hung != labelSaysHung) {
         state.PidMode = keyHeld;
         changed = true;
         EraseLabel();
     }
     if (changed) {
         ResolveTarget(&target, true);
-        FillLabel(state, target, keyHeld);
+        FillLabel(state, target, keyHeld, hung);
+        labelSaysHung = hung;
     }
     if (target.pointedWindow) DrawHighlight(&target, changed);
     state.LastPointedWindow = target.pointedWindow;

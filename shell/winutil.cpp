@@ -85,11 +85,15 @@ bool ShowWindowBounded(HWND window, int command, UINT timeoutMs) {
     }
 }
 
-bool WindowNotResponding(HWND window, UINT timeoutMs) {
-    if (!window || !IsWindow(window)) return false;
+bool SystemCountsHung(HWND window) {
     typedef BOOL(WINAPI * HungFunction)(HWND window);
     FARPROC hungEntry = LinkedEntryPoint("user32.dll", "IsHungAppWindow");
-    if (hungEntry && EntryPointAs<HungFunction>(hungEntry)(window)) return true;
+    return window && hungEntry && EntryPointAs<HungFunction>(hungEntry)(window);
+}
+
+bool WindowNotResponding(HWND window, UINT timeoutMs) {
+    if (!window || !IsWindow(window)) return false;
+    if (SystemCountsHung(window)) return true;
     DWORD_PTR result = 0;
     // Abort at once when the system already counts the thread as hung, and
     // never longer than the bound otherwise.

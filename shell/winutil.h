@@ -35,6 +35,10 @@ int FormatText(char *out, int capacity, const char *format, ...) __attribute__((
 // null when only blanks are left.
 const char *ReadCommandLineWord(const char *line, char *out, int capacity);
 
+// The system's own verdict that the window's program stopped reading its
+// messages ("IsHungAppWindow", bound by name); asks the program nothing.
+bool SystemCountsHung(HWND window);
+
 // True when the window's program has stopped reading its messages: the
 // system's own verdict where it has one, else a WM_NULL left unanswered for
 // timeoutMs. Never waits longer than that on the other program.

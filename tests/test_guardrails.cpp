@@ -62,14 +62,16 @@ EndingRisk RiskOf(DWORD processId) {
 }
 
 // Carries the action out on Zorvane's user-interface thread, with Zorvane's
-// own ending check; a box that comes within the time is read and answered.
-// Returns whether a box came.
+// own ending check; a box that comes before the action is done (within the
+// time) is read and answered. Returns whether a box came.
 bool ActAndAnswer(ActionJob *job, int answer, MessageBoxReading *reading, DWORD boxTimeoutMs) {
     if (!PrepareInProcessZorvane(1033, 10)) return false;
     SetEndingCheck(AskBeforeEnding);
     UiThread ui;
     if (!StartUiThread(RunActionJob, job, &ui)) return false;
-    bool shown = WaitForMessageBox(GetCurrentProcessId(), boxTimeoutMs, reading);
+    DWORD self = GetCurrentProcessId();
+    WaitFor([&] { return ui.done || MessageBoxPresent(self); }, boxTimeoutMs);
+    bool shown = !ui.done && WaitForMessageBox(self, Timeout, reading);
     if (shown) AnswerMessageBox(reading->box, answer);
     ui.finish(Timeout);
     SetEndingCheck(nullptr);
@@ -118,14 +120,14 @@ TEST_CASE(a_look_alike_outside_the_system_folder_is_ended_without_a_question) {
 
     MessageBoxReading reading;
     ActionJob killThread = JobOn(KillThread, target.workerThread, target.program.pid());
-    CHECK(!ActAndAnswer(&killThread, IDNO, &reading, 3000));
+    CHECK(!ActAndAnswer(&killThread, IDNO, &reading, Timeout));
     CHECK(killThread.result);
     CHECK_EQ(TargetWorkerKilled, WaitExitCode(target.program, Timeout));
 
     ActionTarget again;
     CHECK(StartActionTarget("Zv look-alike", 100, 100, 300, 150, "alone", &again, path));
     ActionJob kill = JobOn(KillProcess, 0, again.program.pid());
-    CHECK(!ActAndAnswer(&kill, IDNO, &reading, 3000));
+    CHECK(!ActAndAnswer(&kill, IDNO, &reading, Timeout));
     CHECK(kill.result);
     CHECK_EQ(0, WaitExitCode(again.program, Timeout));
 }

@@ -253,6 +253,11 @@ TEST_CASE(label_shows_the_executable_or_the_process_id) {
 TEST_CASE(label_says_when_the_program_does_not_respond) {
     Screen screen;
     CHECK(screen.start("box 300 500 400 100 box 300 650 400 100 hang", 1000));
+    // Pointed at once the system counts it hung: a label drawn before would stay
+    // on a window that no longer repaints.
+    POINT inside = {500, 550};
+    HWND box = WindowFromPoint(inside);
+    CHECK(WaitFor([&] { return IsHungAppWindow(box) != FALSE; }, 20000));
     CHECK(screen.capture(500, 550));
     CHECK(WaitRings(300, 550, 3));
     CHECK(WaitLabel(300, 500, 650, 400, 100, "zv_windows.exe (Not responding)", HighlightShade(3, 3)));

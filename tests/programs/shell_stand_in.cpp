@@ -5,8 +5,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     typedef BOOL(WINAPI * SetShellFunction)(HWND window);
-    SetShellFunction setShell =
-        reinterpret_cast<SetShellFunction>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow")));
+    SetShellFunction setShell = reinterpret_cast<SetShellFunction>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow")));
     WNDCLASSA windowClass;
     ZeroMemory(&windowClass, sizeof windowClass);
     windowClass.lpfnWndProc = DefWindowProcA;

@@ -65,17 +65,21 @@ DWORD WriteManifestText(const char *target, const char *text, int length) {
 
     // Mapped as an image's resources, never run: this makes sure the target is
     // an image the system accepts, and no code of it or of its imports is loaded.
-    char path[MAX_PATH];
-    DWORD pathLength = GetFullPathNameA(target, MAX_PATH, path, nullptr);
+    // The full path in UTF-16: the folder may be named in a script that the
+    // narrow code page cannot write, and a path read back with "?" would name
+    // no file at all.
+    WCHAR name[MAX_PATH], path[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, target, -1, name, MAX_PATH)) return FailureCode();
+    DWORD pathLength = GetFullPathNameW(name, MAX_PATH, path, nullptr);
     if (pathLength == 0) return FailureCode();
     if (pathLength >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) return FailureCode();
     bool present = SameManifestPresent(module, text, length);
     FreeLibrary(module);
     if (present) return 0;
 
-    HANDLE update = BeginUpdateResourceA(path, FALSE);
+    HANDLE update = BeginUpdateResourceW(path, FALSE);
     if (!update) return FailureCode();
     // The data carry no terminating zero; an existing 24/1/1033 resource is replaced.
     if (!UpdateResourceA(update, MAKEINTRESOURCEA(kManifestResourceType),

@@ -332,6 +332,12 @@ TEST_CASE(a_tree_whose_root_windows_needs_is_left_whole) {
     CHECK(WaitForMessageBox(session.zorvane.pid(), Timeout, &box));
     AnswerMessageBox(box.box, IDYES);
     CHECK(WaitWindowGone(box.box, Timeout));
+    // The guard asks before it ends what Windows needs: No keeps the whole tree.
+    MessageBoxReading warning;
+    CHECK(WaitForMessageBox(session.zorvane.pid(), Timeout, &warning));
+    CHECK(strstr(warning.text, "services.exe") != nullptr);
+    AnswerMessageBox(warning.box, IDNO);
+    CHECK(WaitWindowGone(warning.box, Timeout));
     CHECK(WaitFor([&] { return session.list.count() > 0 && !session.list.selected(session.row(services)); }, Timeout));
     CHECK(Running(services));
     for (int i = 0; i < childCount; ++i) CHECK(Running(children[i]));

@@ -153,13 +153,56 @@ FunctionEnd
   File "${SOURCEDIR}/${NAME}"
   SetOverwrite on
   ${If} ${Errors}
-    CreateDirectory "${PENDING_DIR}"
+    Push "${PENDING_DIR}"
+    Call RestrictFolder
     File "/oname=${PENDING_DIR}\${NAME}" "${SOURCEDIR}/${NAME}"
     Rename /REBOOTOK "${PENDING_DIR}\${NAME}" "$INSTDIR\${NAME}"
     DetailPrint "${NAME} $(REPLACED_AT_RESTART) $INSTDIR\${NAME}"
     StrCpy $R9 "${PENDING_DIR}"
   ${EndIf}
 !macroend
+
+; Outside Program Files a folder takes its parent's rights, often a standard
+; user's: that user could then replace Uninstall.exe or a program that an elevated
+; step later runs. Such a folder is made changeable by Administrators
+; (S-1-5-32-544) and SYSTEM (S-1-5-18) only, users (S-1-5-32-545) reading and
+; running, before any file is written into it; inheritance from the parent is cut.
+!define RESTRICT_RIGHTS '/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+Var OutsideProgramFiles
+
+; Sets $OutsideProgramFiles to 1 unless $INSTDIR lies in a Program Files folder.
+Function CheckInstallFolder
+  StrCpy $OutsideProgramFiles 1
+  ${ForEach} $1 1 2 + 1
+    ${If} $1 = 1
+      StrCpy $2 "$PROGRAMFILES32\"
+    ${Else}
+      StrCpy $2 "$PROGRAMFILES64\"
+    ${EndIf}
+    StrLen $3 $2
+    StrCpy $4 "$INSTDIR\" $3
+    ${If} $4 == $2
+      StrCpy $OutsideProgramFiles 0
+    ${EndIf}
+  ${Next}
+FunctionEnd
+
+; Creates the folder (on the stack) and restricts its rights when the install
+; folder is outside Program Files; the set-up stops when that fails.
+Function RestrictFolder
+  Exch $0
+  CreateDirectory "$0"
+  ${If} $OutsideProgramFiles = 1
+    DetailPrint 'icacls "$0" ${RESTRICT_RIGHTS}'
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$0" ${RESTRICT_RIGHTS}'
+    Pop $1
+    ${If} $1 != 0
+      DetailPrint "icacls: $1"
+      Abort
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
 
 ; Starts Zorvane as the signed-in user, not with the set-up program's
 ; administrator rights: the shell that is already running starts it on
@@ -178,6 +221,9 @@ Section "Zorvane" SectionMain
   SectionIn RO
   Call CloseZorvane
 
+  Call CheckInstallFolder
+  Push "$INSTDIR"
+  Call RestrictFolder
   ; $OUTDIR is also the working directory of the programs started below.
   SetOutPath "$INSTDIR"
   !insertmacro INSTALL_PROGRAM Liftrun.exe

@@ -220,5 +220,22 @@ check "silent uninstall with /PURGE starts" timeout 180 wine "$instdir/Uninstall
 check "install folder removed again" wait_gone "$instdir"
 check "settings removed with /PURGE" no_key 'HKCU\software\Zorvane'
 check "logon entry removed with /PURGE" no_value "$run_key" Zorvane
+
+# Outside Program Files the folder is made changeable by administrators and SYSTEM
+# only before any file goes in. Wine's icacls changes nothing: what Wine can show
+# is the command, in its process trace, ahead of Stampwell's start.
+outside="$drive/ZorvaneOutside"
+rm -rf "$outside"
+WINEDEBUG=trace+process timeout 180 wine "$setup" /S '/D=C:\ZorvaneOutside' >"$work/outside.trace" 2>&1 || true
+restrict='ZorvaneOutside\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+first_line() { grep -n -F "$1" "$work/outside.trace" | grep CreateProcessInternalW | head -1 | cut -d: -f1; }
+restricted_at=$(first_line "$restrict")
+stamped_at=$(first_line 'Stampwell.exe')
+check "outside Program Files: installed" test -s "$outside/Zorvane.exe"
+check "outside Program Files: icacls restricts the folder" test -n "$restricted_at"
+check "outside Program Files: before Stampwell runs there" test "${restricted_at:-0}" -lt "${stamped_at:-0}"
+[ -x "$outside/Uninstall.exe" ] && timeout 180 wine "$outside/Uninstall.exe" /S /PURGE >/dev/null 2>&1
+wait_gone "$outside" || true
+rm -rf "$outside"
 clean_prefix
 finish

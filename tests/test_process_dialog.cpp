@@ -34,7 +34,8 @@ struct ListSession {
     }
     bool waitForDialog() {
         dialog = WaitForProcessDialog(zorvane.pid(), nullptr, Timeout, 1007);  // the one with the list
-        return dialog && list.open(GetDlgItem(dialog, 1007));
+        // Activated before the first click, which its activation could otherwise take.
+        return dialog && WaitWindowShown(dialog, Timeout) && list.open(GetDlgItem(dialog, 1007));
     }
     int row(const Program *program) const { return list.rowOfProcess(program->pid()); }
     // Selects exactly the rows of the programs.

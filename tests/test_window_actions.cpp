@@ -66,7 +66,9 @@ TEST_CASE(each_configured_action_has_its_effect) {
         Click(true);
         CHECK(WaitCaptureHeld(zorvane.main, false, 10000));
         CHECK_EQ(c.exitCode, WaitExitCode(scope.target.program, c.exitCode < 0 ? 500 : 10000));
-        if (c.action == Hide) CHECK(!IsWindowVisible(scope.target.frame) && IsWindow(scope.target.frame));
+        // The window is hidden after the capture has let go: wait for the hide itself.
+        if (c.action == Hide)
+            CHECK(WaitFor([&] { return !IsWindowVisible(scope.target.frame); }, 10000) && IsWindow(scope.target.frame));
         CHECK(!MessageBoxPresent(zorvane.program.pid()));
     }
     CHECK(zorvane.program.running());

@@ -25,10 +25,13 @@ lanes=${#arch_list[@]}
 trap zv_stop EXIT
 for ((lane = 0; lane < lanes; ++lane)); do zv_start_display "${displays[$lane]}"; done
 # A missing prefix takes a minute or two to make: all at once.
+# Only these are waited for: the displays started above are children too.
+starters=()
 for ((lane = 0; lane < lanes; ++lane)); do
   (export DISPLAY=${displays[$lane]} WINEPREFIX=${prefixes[$lane]}; zv_start_wine) &
+  starters+=($!)
 done
-wait
+wait "${starters[@]}"
 ZV_WINEPREFIXES="${prefixes[*]:0:$lanes}"
 
 # Runs tests of one build on the lane's display and prefix; CTest's output goes
@@ -63,12 +66,14 @@ else
   done
 fi
 # The progress as it comes, each line marked with its build.
+followers=()
 for i in "${!logs[@]}"; do
   log=${logs[$i]}
   tail -n +1 -F --pid="${writers[$i]}" "$ZV_BUILD_ROOT/$log" 2>/dev/null | sed -u "s|^|${log%%/*}\| |" &
+  followers+=($!)
 done
 wait "${pids[@]}" || true
-wait
+wait "${followers[@]}" || true
 elapsed=$((SECONDS - started))
 
 passed=0; failed=0; complete=1

@@ -92,6 +92,16 @@ int ProcessesNamed(const WCHAR *name, DWORD *ids, int capacity) {
     return count;
 }
 
+// The folder's Zorvane started with its process list open, in English.
+bool OpenListIn(const WideFolder &folder, Program *zorvane, HWND *dialog, RemoteListView *list) {
+    ResetZorvaneRegistry();
+    SetPreferenceDword("Langage", 1033);
+    HWND main = nullptr;
+    if (!StartZorvaneIn(folder, L"-l", zorvane, &main)) return false;
+    *dialog = WaitForProcessDialog(zorvane->pid(), nullptr, Timeout, IDC_PROCESS_LIST);
+    return *dialog && list->open(GetDlgItem(*dialog, IDC_PROCESS_LIST));
+}
+
 }  // namespace
 
 TEST_CASE(process_list_shows_and_sorts_names_of_every_script) {
@@ -100,14 +110,10 @@ TEST_CASE(process_list_shows_and_sorts_names_of_every_script) {
     const char *names[] = {"Журнал.exe", "日本語.exe", "😀 émoji.exe", "альфа.exe", "Бета.exe", "ВЕГА.exe"};
     Program helpers[6];
     for (int i = 0; i < 6; ++i) CHECK(StartHelper(programs, names[i], &helpers[i]));
-    ResetZorvaneRegistry();
-    SetPreferenceDword("Langage", 1033);
     Program zorvane;
-    HWND main = nullptr;
-    CHECK(StartZorvaneIn(home, L"-l", &zorvane, &main));
-    HWND dialog = WaitForProcessDialog(zorvane.pid(), nullptr, Timeout, IDC_PROCESS_LIST);
+    HWND dialog = nullptr;
     RemoteListView list;
-    CHECK(dialog && list.open(GetDlgItem(dialog, IDC_PROCESS_LIST)));
+    CHECK(OpenListIn(home, &zorvane, &dialog, &list));
     for (int i = 0; i < 6; ++i) CHECK(CellIs(list, list.rowOfProcess(helpers[i].pid()), names[i]));
 
     // The first click sorts descending, with case folded in Cyrillic too: byte
@@ -200,14 +206,10 @@ TEST_CASE(retry_starts_the_liftrun_beside_zorvane_never_the_one_above) {
     CHECK(parent.copyFromBin("Liftrun.exe", L"Liftrun.exe"));  // the one a cut path would find
     ActionTarget target;
     CHECK(StartActionTarget("ZvProtectedRow", 100, 100, 300, 200, "protect", &target));
-    ResetZorvaneRegistry();
-    SetPreferenceDword("Langage", 1033);
     Program zorvane;
-    HWND main = nullptr;
-    CHECK(StartZorvaneIn(deep, L"-l", &zorvane, &main));
-    HWND dialog = WaitForProcessDialog(zorvane.pid(), nullptr, Timeout, IDC_PROCESS_LIST);
+    HWND dialog = nullptr;
     RemoteListView list;
-    CHECK(dialog && list.open(GetDlgItem(dialog, IDC_PROCESS_LIST)));
+    CHECK(OpenListIn(deep, &zorvane, &dialog, &list));
     int row = list.rowOfProcess(target.program.pid());
     CHECK(row >= 0 && list.select(row, true));
     ClickControl(dialog, IDC_PROCESS_KILL);  // refused: the target's rights deny it

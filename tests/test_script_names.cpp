@@ -239,12 +239,18 @@ TEST_CASE(update_check_reads_its_own_version_from_such_a_folder) {
     LongCjkName(cjk);
     WideFolder parent(L"zv"), deep(cjk, &parent);
     CHECK(StampZorvaneIn(deep));
+    // The loopback server as the proxy, carrying the built-in https:// address
+    // on to a loopback site trusted for the test.
     dlg::TestHttpServer server;
     CHECK(server.start());
-    server.setBodyText("<PROGRAM_VERSION>0.9</PROGRAM_VERSION>");
+    dlg::TestTlsSite site;
+    char host[128];
+    dlg::SiteHost(host, sizeof host);
+    CHECK(site.start(host) && site.trust());
+    CHECK(site.setBodyText("<PROGRAM_VERSION>0.9</PROGRAM_VERSION>"));
+    server.tunnelTo(site.port());
     ResetZorvaneRegistry();
     SetPreferenceDword("Langage", 1033);
-    // The loopback server as the proxy, so that the built-in address reaches it.
     char proxy[64];
     snprintf(proxy, sizeof proxy, "http://127.0.0.1:%d", server.port());
     SetEnvironmentVariableA("http_proxy", proxy);

@@ -256,15 +256,6 @@ namespace {
 const char UpToDateText[] = "Zorvane is up to date.";
 const char FailedText[] = "Unable to check for new version of Zorvane.";
 
-// The host of the built-in site address.
-void SiteHost(char *out, int capacity) {
-    const char site[] = ZORVANE_SITE;
-    const char *slashes = strstr(site, "//");
-    lstrcpynA(out, slashes ? slashes + 2 : site, capacity);
-    char *end = strpbrk(out, ":/");
-    if (end) *end = 0;
-}
-
 // Zorvane in tray mode whose Internet requests go to the loopback server as
 // their proxy, which carries them on to a loopback HTTPS site for the built-in
 // site's host, so that the built-in description address reaches the test.

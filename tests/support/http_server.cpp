@@ -6,6 +6,7 @@
 
 #include "harness.h"
 #include "http_server.h"
+#include "site.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -414,5 +415,13 @@ bool TestTlsSite::setBody(const char *body, int length) {
 }
 
 bool TestTlsSite::setBodyText(const char *body) { return setBody(body, (int)strlen(body)); }
+
+void SiteHost(char *out, int capacity) {
+    const char site[] = ZORVANE_SITE;
+    const char *slashes = strstr(site, "//");
+    lstrcpynA(out, slashes ? slashes + 2 : site, capacity);
+    char *end = strpbrk(out, ":/");
+    if (end) *end = 0;
+}
 
 }  // namespace dlg

@@ -76,6 +76,9 @@ struct TestTlsSite {
     DWORD authorityLength;
 };
 
+// The host name of the built-in product site.
+void SiteHost(char *out, int capacity);
+
 // A loopback port on which nothing listens.
 int UnusedLocalPort();
 

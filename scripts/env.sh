@@ -11,6 +11,23 @@ zv_display_number=${ZV_DISPLAY#:}
 export ZV_DISPLAY2=${ZV_DISPLAY2:-:$((${zv_display_number%%.*} + 100))}
 export WINEPREFIX2=${WINEPREFIX2:-$WINEPREFIX-2}
 unset zv_display_number
+
+# The display and Wine prefix of scripts/test.sh's lane N: lanes 0 and 1 are
+# the two above, each further one 100 displays on and the prefix's name with -N+1.
+zv_lane_display() {
+  case $1 in
+    0) echo "$ZV_DISPLAY" ;;
+    1) echo "$ZV_DISPLAY2" ;;
+    *) local number=${ZV_DISPLAY2#:}; echo ":$((${number%%.*} + 100 * ($1 - 1)))" ;;
+  esac
+}
+zv_lane_prefix() {
+  case $1 in
+    0) echo "$WINEPREFIX" ;;
+    1) echo "$WINEPREFIX2" ;;
+    *) echo "$WINEPREFIX-$(($1 + 1))" ;;
+  esac
+}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 

@@ -339,13 +339,24 @@ TestTlsSite::~TestTlsSite() {
 bool TestTlsSite::start(const char *hostNames) {
     stop();
     static LONG sites = 0;
+    // Beside the programs, which the Linux side reaches; ids repeat across the
+    // prefixes of tests run side by side, so the folder is the one this call made.
     char name[64];
-    snprintf(name, sizeof name, "tls_site_%lu_%ld", GetCurrentProcessId(), InterlockedIncrement(&sites));
-    BinPath(name, folder, sizeof folder);
+    bool made = false;
+    for (int attempt = 0; attempt < 100 && !made; ++attempt) {
+        snprintf(name, sizeof name, "tls_site_%lu_%lu_%ld", GetCurrentProcessId(), GetTickCount(),
+                 InterlockedIncrement(&sites));
+        BinPath(name, folder, sizeof folder);
+        made = CreateDirectoryA(folder, nullptr) != FALSE;
+    }
+    if (!made) {
+        folder[0] = 0;
+        return false;
+    }
     char script[MAX_PATH], unixScript[MAX_PATH], unixFolder[MAX_PATH];
     BinPath("tls_site.sh", script, sizeof script);
     listenPort = UnusedLocalPort();
-    if (!CreateDirectoryA(folder, nullptr) || !UnixPath(script, unixScript, sizeof unixScript) ||
+    if (!UnixPath(script, unixScript, sizeof unixScript) ||
         !UnixPath(folder, unixFolder, sizeof unixFolder) || !listenPort)
         return false;
     char command[1024];

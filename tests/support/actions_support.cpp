@@ -29,7 +29,10 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
     snprintf(arguments, sizeof arguments, "\"%s\" %d %d %d %d %s", title, x, y, w, h, mode ? mode : "");
     bool started = exePath ? StartProgramAt(exePath, arguments, &target->program)
                            : StartProgram("action_target.exe", arguments, &target->program);
-    if (!started) return false;
+    if (!started) {
+        printf("    %s could not be started: error %lu\n", title, GetLastError());
+        return false;
+    }
     DWORD pid = target->program.pid();
     const char *frameClass = "ZvActionTarget";
     char frameTitle[300];
@@ -54,12 +57,22 @@ bool StartActionTarget(const char *title, int x, int y, int w, int h, const char
         },
         60000);
     if (!ready || !target->frame || (withWorker && !target->worker)) {
+        DWORD code = 0;
+        bool running = target->program.running();
+        if (!running) GetExitCodeProcess(target->program.info.hProcess, &code);
+        printf("    %s did not show its windows: %s (exit code %lu), frame %p, worker %p\n", title,
+               running ? "running" : "ended", (unsigned long)code, static_cast<void *>(target->frame),
+               static_cast<void *>(target->worker));
         target->stop();
         return false;
     }
     // Let the activation of the new windows settle before anything else takes
     // the foreground or the mouse capture (a store app's content is never active).
+    // The worker's window comes last and takes the foreground from the frame: a
+    // key pressed meanwhile would lose the modifiers that Wine reads again from
+    // the X server at each change of focus.
     if (!storeApp) WaitWindowShown(target->frame);
+    if (target->worker) WaitFor([&] { return GetForegroundWindow() == target->worker; }, 5000);
     target->mainThread = GetWindowThreadProcessId(target->frame, nullptr);
     if (target->worker) target->workerThread = GetWindowThreadProcessId(target->worker, nullptr);
     return true;

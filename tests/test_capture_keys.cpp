@@ -33,36 +33,39 @@ void PressWith(WORD modifier, WORD key) {
 }
 
 // Presses a key, with a modifier held if any, and waits for the pointer to
-// have moved by (dx, dy). Wine lets go of a modifier pressed through SendInput
-// when it takes the key state again from the X server, which never saw it
-// pressed: a step that moved as without the modifier, which was let go before
-// this released it, is made again from where it ended.
+// have moved by (dx, dy). Wine loses such moves in two ways, after which the
+// step is made again from where the pointer is: it lets go of a modifier
+// pressed through SendInput when it takes the key state again from the X
+// server, which never saw it pressed (the pointer moves as without it, and the
+// modifier is up before this releases it); and the X server's report of an
+// earlier move may come after a newer one and put the pointer back (it stays
+// where it was).
 bool MoveStep(WORD modifier, WORD key, int dx, int dy, POINT *at) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        POINT wanted = {at->x + dx, at->y + dy};
-        if (!modifier) {
-            PressKey(key);
-            *at = wanted;
-            return PointerAt(wanted);
-        }
-        POINT plain = {at->x + (dx > 0) - (dx < 0), at->y + (dy > 0) - (dy < 0)}, pointer = {0, 0};
-        KeyDown(modifier);
+        POINT wanted = {at->x + dx, at->y + dy}, pointer = {0, 0};
+        POINT plain = {at->x + (dx > 0) - (dx < 0), at->y + (dy > 0) - (dy < 0)};
+        if (modifier) KeyDown(modifier);
         PressKey(key);
         bool moved = WaitFor(
             [&] {
                 return GetCursorPos(&pointer) && ((pointer.x == wanted.x && pointer.y == wanted.y) ||
-                                                  (pointer.x == plain.x && pointer.y == plain.y));
+                                                  (modifier && pointer.x == plain.x && pointer.y == plain.y));
             },
             10000);
-        bool dropped = !(GetAsyncKeyState(modifier) & 0x8000);
-        KeyUp(modifier);
+        bool dropped = modifier && !(GetAsyncKeyState(modifier) & 0x8000);
+        if (modifier) KeyUp(modifier);
         if (moved && pointer.x == wanted.x && pointer.y == wanted.y) {
             *at = wanted;
             return true;
         }
-        if (!moved || !dropped) return PointerAt(wanted);
-        printf("    modifier %x let go by Wine during the step, made again\n", modifier);
-        *at = plain;
+        if (moved && dropped) {
+            printf("    modifier %x let go by Wine during the step, made again\n", modifier);
+            *at = plain;
+        } else if (!moved && pointer.x == at->x && pointer.y == at->y) {
+            printf("    pointer still at %ld,%ld after the step, made again\n", pointer.x, pointer.y);
+        } else {
+            return PointerAt(wanted);
+        }
     }
     return false;
 }
